@@ -1,0 +1,128 @@
+#include "profile/atomic_file.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace corvinax {
+
+namespace {
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : m_fd(fd) {}
+    ~FileDescriptor() { close(); }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return m_fd; }
+    bool close()
+    {
+        const bool ok = m_fd < 0 || ::close(m_fd) == 0;
+        m_fd = -1;
+        return ok;
+    }
+
+private:
+    int m_fd;
+};
+
+bool writeAll(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+std::string resolveLink(const std::string& path)
+{
+    char resolved[PATH_MAX];
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode) && ::realpath(path.c_str(), resolved))
+        return resolved;
+    return path;
+}
+
+std::string directoryOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+mode_t creationMode()
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+}  // namespace
+
+bool readWholeFile(const std::string& path, std::string& bytes)
+{
+    bytes.clear();
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (file.get() < 0)
+        return false;
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
+        return false;
+    bytes.reserve(static_cast<std::size_t>(info.st_size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(file.get(), buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            bytes.clear();
+            return false;
+        }
+        if (got == 0)
+            return true;
+        bytes.append(buffer, static_cast<std::size_t>(got));
+    }
+}
+
+bool replaceFileAtomically(const std::string& path, std::string_view bytes)
+{
+    const std::string target = resolveLink(path);
+    struct stat existing {};
+    const bool exists = ::stat(target.c_str(), &existing) == 0;
+    if (exists && (!S_ISREG(existing.st_mode) || (existing.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0))
+        return false;
+
+    const std::string directory = directoryOf(target);
+    std::string temporary = directory + "/." + target.substr(target.rfind('/') + 1) + ".XXXXXX";
+    FileDescriptor file(::mkstemp(temporary.data()));
+    if (file.get() < 0)
+        return false;
+    auto discard = [&temporary] { ::unlink(temporary.c_str()); };
+
+    bool ok = ::fchmod(file.get(), exists ? (existing.st_mode & 07777) : creationMode()) == 0;
+    if (ok && exists && (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid()))
+        (void)!::fchown(file.get(), existing.st_uid, existing.st_gid);
+    ok = ok && writeAll(file.get(), bytes) && ::fsync(file.get()) == 0;
+    ok = file.close() && ok;
+    if (!ok || ::rename(temporary.c_str(), target.c_str()) != 0) {
+        discard();
+        return false;
+    }
+    FileDescriptor folder(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.get() >= 0)
+        (void)::fsync(folder.get());
+    return true;
+}
+
+}  // namespace corvinax

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace corvinax {
+
+// The one error type of the core: a failure the person must see. what() is the message text in
+// code page 1251, exactly as it is shown; the GUI converts it at its edge.
+class Error : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A write, deletion or erasure that could not reach the profile file: "Unable to write to <path>".
+class ProfileWriteError : public Error {
+public:
+    explicit ProfileWriteError(const std::string& path);
+};
+
+}  // namespace corvinax

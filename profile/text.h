@@ -1,0 +1,21 @@
+#pragma once
+
+// Byte-level text helpers for code page 1251 strings.
+
+#include <string>
+#include <string_view>
+
+namespace corvinax {
+
+// Removes every character with a code from 0 to 32 from both ends.
+std::string_view trimControls(std::string_view text);
+
+// Maps a code page 1251 byte to its lower-case form (Latin and Cyrillic letters).
+unsigned char foldByte(unsigned char byte);
+
+// Case-folded copy, for names that compare without regard to letter case.
+std::string foldCase(std::string_view text);
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b);
+
+}  // namespace corvinax
