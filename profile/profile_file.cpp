@@ -19,6 +19,13 @@ bool holdsLineBreak(std::string_view text)
 
 }  // namespace
 
+ProfileDocument readProfileDocument(const std::string& path)
+{
+    std::string bytes;
+    readWholeFile(path, bytes);
+    return ProfileDocument::parse(bytes);
+}
+
 ProfileFile::ProfileFile(std::string path) : m_path(std::move(path)) {}
 
 ProfileDocument& ProfileFile::current()
@@ -27,9 +34,7 @@ ProfileDocument& ProfileFile::current()
         return m_document;
     const FileStamp stamp = FileStamp::of(m_path);
     if (!m_loaded || stamp != m_stamp) {
-        std::string bytes;
-        readWholeFile(m_path, bytes);
-        m_document = ProfileDocument::parse(bytes);
+        m_document = readProfileDocument(m_path);
         m_stamp = stamp;
         m_loaded = true;
     }

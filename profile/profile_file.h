@@ -16,6 +16,9 @@
 
 namespace corvinax {
 
+// The file at path parsed as it is now; a missing or unreadable file parses as an empty one.
+ProfileDocument readProfileDocument(const std::string& path);
+
 class ProfileFile {
 public:
     explicit ProfileFile(std::string path);

@@ -1,0 +1,45 @@
+#include "app/paths.h"
+
+#include <climits>
+#include <cstdlib>
+#include <pwd.h>
+#include <unistd.h>
+
+namespace corvinax {
+
+bool isUncPath(std::string_view path)
+{
+    return path.size() > 2 && path[0] == '\\' && path[1] == '\\';
+}
+
+std::string joinPath(std::string_view directory, std::string_view name)
+{
+    const char separator = isUncPath(directory) ? '\\' : '/';
+    std::string joined(directory);
+    if (joined.empty() || joined.back() != separator)
+        joined += separator;
+    joined += name;
+    return joined;
+}
+
+std::string executableDirectory()
+{
+    char path[PATH_MAX];
+    const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
+    if (length <= 0)
+        return ".";
+    const std::string executable(path, static_cast<std::size_t>(length));
+    const std::size_t slash = executable.rfind('/');
+    return slash == 0 ? "/" : executable.substr(0, slash);
+}
+
+std::string homeDirectory()
+{
+    if (const char* home = std::getenv("HOME"); home && *home)
+        return home;
+    if (const passwd* entry = ::getpwuid(::getuid()); entry && entry->pw_dir)
+        return entry->pw_dir;
+    return "/";
+}
+
+}  // namespace corvinax

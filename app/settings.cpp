@@ -1,0 +1,170 @@
+#include "app/settings.h"
+
+#include "app/clock.h"
+#include "app/paths.h"
+#include "profile/profile_file.h"
+
+#include <algorithm>
+#include <string_view>
+
+namespace corvinax {
+
+namespace {
+
+constexpr std::string_view kConfig = "Config";
+constexpr std::string_view kStrings = "Strings";
+constexpr std::string_view kCheckDirs = "CheckDirs";
+constexpr int kMaxFilterRows = 256;
+
+std::string numbered(std::string_view prefix, std::size_t n)
+{
+    return std::string(prefix) + std::to_string(n);
+}
+
+void loadConfig(ProfileFile& file, Settings& s, const DefaultPaths& defaults)
+{
+    const int closeIfAllOk = file.readInteger(kConfig, "CloseIfAllOk", 0);
+    if (closeIfAllOk > 1)
+        s.warehouseMode = true;
+    s.closeIfAllOk = closeIfAllOk >= 1;
+    s.expandTree = file.readFlag(kConfig, "ExpandTree", false);
+    s.lowPriority = file.readFlag(kConfig, "LowPriority", false);
+    s.useWorkDir = file.readFlag(kConfig, "UseWorkDir", false);
+    s.mapWorkDrive = file.readFlag(kConfig, "MapWorkDrive", false);
+    s.noSignatureCheck = file.readFlag(kConfig, "NoSignatureCheck", true);
+    const int drive = file.readInteger(kConfig, "WorkDrive", 5);
+    s.workDrive = drive >= 0 && drive < Settings::kDriveCount ? drive : -1;
+    s.login = file.readString(kConfig, "Login", "");
+    s.password = file.readString(kConfig, "Password", "");
+    s.autoRun = file.readFlag(kConfig, "AutoRun", false);
+    s.workDir = file.readString(kConfig, "WorkDir", defaults.workDir);
+    s.logFileName = file.readString(kConfig, "LOG_FileName", defaults.logFileName);
+    s.smartFile = file.readString(kConfig, "Smart_File", defaults.smartFile);
+    s.deleteOld = file.readFlag(kConfig, "DeleteOld", false);
+    s.deleteOldValue = Settings::clampDeleteOldDays(file.readInteger(kConfig, "DeleteOldValue", 77));
+    s.deleteOldSilence = file.readFlag(kConfig, "DeleteOldSilence", false);
+    s.deleteOldCopy = file.readFlag(kConfig, "DeleteOldCopy", true);
+    s.deleteOldCopyPath = file.readString(kConfig, "DeleteOldCopyPath", defaults.deleteOldCopyPath);
+    s.logFileSizeMB = file.readInteger(kConfig, "LogFileSizeMB", 10);
+    if (s.warehouseMode) {
+        s.warehouseTable = file.readString(kConfig, "WorkTable", "");
+        s.maxLines = file.readInteger(kConfig, "MaxLines", 16);
+        s.maxDate = file.readInteger(kConfig, "MaxDate", 100);
+    }
+}
+
+// An action code outside the pick list loads as the first action, so that one odd row never stops
+// the loading (the directory list after it would be lost, and erased by the next save).
+void loadStrings(ProfileFile& file, Settings& s)
+{
+    s.filters.clear();
+    for (int n = 0; n < kMaxFilterRows; ++n) {
+        const std::string text = file.readString(kStrings, numbered("Text", static_cast<std::size_t>(n)), "");
+        if (text.empty())
+            break;
+        s.filters.appendRow(text, file.readInteger(kStrings, numbered("Mode", static_cast<std::size_t>(n)), 0));
+    }
+}
+
+void loadCheckDirs(ProfileFile& file, Settings& s)
+{
+    s.checkDirs.clear();
+    for (std::size_t n = 0;; ++n) {
+        std::string path = file.readString(kCheckDirs, numbered("Path_", n), "");
+        if (path.empty())
+            break;
+        s.checkDirs.push_back(CheckDirectory{std::move(path), file.readString(kCheckDirs, numbered("Count_", n), "0")});
+    }
+}
+
+void saveConfig(ProfileFile& file, const Settings& s, const Clock& clock)
+{
+    file.writeFlag(kConfig, "CloseIfAllOk", s.closeIfAllOk);
+    file.writeFlag(kConfig, "ExpandTree", s.expandTree);
+    file.writeFlag(kConfig, "LowPriority", s.lowPriority);
+    file.writeFlag(kConfig, "UseWorkDir", s.useWorkDir);
+    file.writeFlag(kConfig, "NoSignatureCheck", s.noSignatureCheck);
+    file.writeString(kConfig, "WorkDir", s.workDir);
+    file.writeString(kConfig, "LOG_FileName", s.logFileName);
+    file.writeString(kConfig, "Smart_File", s.smartFile);
+    file.writeFlag(kConfig, "DeleteOld", s.deleteOld);
+    file.writeInteger(kConfig, "DeleteOldValue", s.deleteOldValue);
+    file.writeFlag(kConfig, "DeleteOldSilence", s.deleteOldSilence);
+    file.writeFlag(kConfig, "DeleteOldCopy", s.deleteOldCopy);
+    file.writeString(kConfig, "DeleteOldCopyPath", s.deleteOldCopyPath);
+    file.writeFlag(kConfig, "MapWorkDrive", s.mapWorkDrive);
+    file.writeInteger(kConfig, "WorkDrive", s.workDrive);
+    file.writeString(kConfig, "Login", s.login);
+    file.writeString(kConfig, "Password", s.password);
+    file.writeFlag(kConfig, "AutoRun", s.autoRun);
+    file.writeInteger(kConfig, "LogFileSizeMB", s.logFileSizeMB);
+    if (s.warehouseMode)
+        file.writeString(kConfig, "LastRunInMervoMode", formatDateTime(clock.now()));
+}
+
+void saveStrings(ProfileFile& file, const Settings& s)
+{
+    file.eraseSection(kStrings);
+    const auto& rows = s.filters.rows();
+    for (std::size_t n = 0; n < rows.size(); ++n) {
+        file.writeString(kStrings, numbered("Text", n), rows[n].text);
+        file.writeInteger(kStrings, numbered("Mode", n), rows[n].action.value_or(0));
+    }
+}
+
+void saveCheckDirs(ProfileFile& file, const Settings& s)
+{
+    file.eraseSection(kCheckDirs);
+    for (std::size_t n = 0; n < s.checkDirs.size(); ++n) {
+        file.writeString(kCheckDirs, numbered("Path_", n), s.checkDirs[n].path);
+        file.writeString(kCheckDirs, numbered("Count_", n), s.checkDirs[n].expectedCount);
+    }
+}
+
+}  // namespace
+
+DefaultPaths DefaultPaths::forThisMachine(const std::string& executableDirectory, const std::string& homeDirectory)
+{
+    return DefaultPaths{"/tmp/mervo.tmp", joinPath(homeDirectory, "corvinax.log"),
+                        joinPath(joinPath(executableDirectory, "BASE"), "Smart"), homeDirectory, homeDirectory};
+}
+
+std::string Settings::workDriveName() const
+{
+    if (workDrive < 0 || workDrive >= kDriveCount)
+        return {};
+    return std::string(1, static_cast<char>('A' + workDrive)) + ':';
+}
+
+int Settings::clampDeleteOldDays(int days)
+{
+    return std::clamp(days, kMinDeleteOldDays, kMaxDeleteOldDays);
+}
+
+bool selectsWarehouseMode(int argc, const char* const* argv)
+{
+    if (argc < 2 || !argv[1])
+        return false;
+    std::string first = argv[1];
+    std::transform(first.begin(), first.end(), first.begin(),
+                   [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; });
+    return first == "MERVOMODE" || first == "/S";
+}
+
+void loadSettings(ProfileFile& file, Settings& settings, const DefaultPaths& defaults)
+{
+    loadConfig(file, settings, defaults);
+    loadStrings(file, settings);
+    loadCheckDirs(file, settings);
+}
+
+void saveSettings(ProfileFile& file, const Settings& settings, const Clock& clock)
+{
+    ProfileUpdate update(file);
+    saveConfig(file, settings, clock);
+    saveStrings(file, settings);
+    saveCheckDirs(file, settings);
+    update.commit();
+}
+
+}  // namespace corvinax

@@ -1,0 +1,84 @@
+#pragma once
+
+// The person's choices: what the settings page shows and the check run reads at the moment of
+// use, loaded from and saved to the settings file corvinax.ini.
+
+#include "check/filter_table.h"
+
+#include <string>
+#include <vector>
+
+namespace corvinax {
+
+class Clock;
+class ProfileFile;
+
+struct CheckDirectory {
+    std::string path;                  // as the person entered it, local or UNC
+    std::string expectedCount = "0";   // reports found there by the previous run, decimal text
+};
+
+// Defaults that depend on the machine: where the program lies, the user's home folder.
+struct DefaultPaths {
+    std::string workDir;
+    std::string logFileName;
+    std::string smartFile;
+    std::string deleteOldCopyPath;
+    std::string browseFolder;  // where folder and file dialogs start
+
+    static DefaultPaths forThisMachine(const std::string& executableDirectory, const std::string& homeDirectory);
+};
+
+struct Settings {
+    static constexpr int kDriveCount = 26;  // A: to Z:
+    static constexpr int kMinDeleteOldDays = 10;
+    static constexpr int kMaxDeleteOldDays = 9999;
+    static constexpr const char* kDesignedTableName = "base/other.dbf";
+
+    bool closeIfAllOk = false;
+    bool expandTree = false;
+    bool lowPriority = false;
+    bool useWorkDir = false;
+    bool mapWorkDrive = false;
+    bool noSignatureCheck = true;
+    int workDrive = 5;  // index into A: to Z:, -1 when no drive is selected
+    std::string login;
+    std::string password;
+    bool autoRun = false;
+    std::string workDir;
+    std::string logFileName;
+    std::string smartFile;
+    bool deleteOld = false;
+    int deleteOldValue = 77;
+    bool deleteOldSilence = false;
+    bool deleteOldCopy = true;
+    std::string deleteOldCopyPath;
+
+    std::vector<CheckDirectory> checkDirs;
+    FilterTable filters;
+
+    // Process-wide values, kept as read.
+    bool warehouseMode = false;
+    int logFileSizeMB = 0;
+    int maxLines = 0;
+    int maxDate = 0;
+    std::string warehouseTable = kDesignedTableName;
+
+    // The drive name of the mapping ("A:" to "Z:"), empty when none is selected.
+    std::string workDriveName() const;
+    // Brings a day count into the limits of the age setting.
+    static int clampDeleteOldDays(int days);
+};
+
+// Whether the first command-line argument selects warehouse mode: MERVOMODE or /S, in any case.
+bool selectsWarehouseMode(int argc, const char* const* argv);
+
+// Reads [Config], [Strings] and [CheckDirs] into settings. settings.warehouseMode holds the
+// command line's choice on entry and may be turned on by CloseIfAllOk above 1.
+void loadSettings(ProfileFile& file, Settings& settings, const DefaultPaths& defaults);
+
+// Writes [Config], [Strings] and [CheckDirs] as one replacement of the file; throws
+// ProfileWriteError and changes nothing when the file cannot be written.
+void saveSettings(ProfileFile& file, const Settings& settings, const Clock& clock);
+
+}  // namespace corvinax

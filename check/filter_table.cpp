@@ -1,0 +1,55 @@
+#include "check/filter_table.h"
+
+namespace corvinax {
+
+const std::array<std::string, 3>& FilterTable::actionCaptions()
+{
+    static const std::array<std::string, 3> captions{"Игнорировать", "Отмечать (!)", "Разворачивать"};
+    return captions;
+}
+
+int FilterTable::actionOf(std::string_view mode)
+{
+    if (mode.empty())
+        return 0;
+    const auto& captions = actionCaptions();
+    for (std::size_t i = 0; i < captions.size(); ++i) {
+        if (std::string_view(captions[i]).starts_with(mode))
+            return static_cast<int>(i);
+    }
+    return 0;
+}
+
+void FilterTable::appendRow(std::string_view text, int action)
+{
+    const auto& captions = actionCaptions();
+    const std::size_t caption = action >= 0 && static_cast<std::size_t>(action) < captions.size()
+                                    ? static_cast<std::size_t>(action)
+                                    : 0;
+    m_rows.push_back(FilterRow{});
+    setText(m_rows.size() - 1, text);
+    setMode(m_rows.size() - 1, captions[caption]);
+}
+
+void FilterTable::insertRow(std::size_t position, FilterRow row)
+{
+    m_rows.insert(m_rows.begin() + static_cast<std::ptrdiff_t>(position), std::move(row));
+}
+
+void FilterTable::removeRow(std::size_t position)
+{
+    m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(position));
+}
+
+void FilterTable::setText(std::size_t row, std::string_view text)
+{
+    m_rows[row].text = std::string(text.substr(0, kMaxTextLength));
+}
+
+void FilterTable::setMode(std::size_t row, std::string_view mode)
+{
+    m_rows[row].mode = std::string(mode.substr(0, kMaxModeLength));
+    m_rows[row].action = actionOf(m_rows[row].mode);
+}
+
+}  // namespace corvinax

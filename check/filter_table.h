@@ -1,0 +1,48 @@
+#pragma once
+
+// The administrator's line filter table: patterns that drop change lines, mark their computers or
+// expand them.
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace corvinax {
+
+struct FilterRow {
+    std::string text;               // the pattern, at most kMaxTextLength characters
+    std::string mode;               // the action as the person sees it: one of actionCaptions()
+    std::optional<int> action;      // derived from mode; a row without one counts as 0
+};
+
+class FilterTable {
+public:
+    static constexpr std::size_t kMaxTextLength = 100;
+    static constexpr std::size_t kMaxModeLength = 20;
+
+    // The pick list of the action column, index = action code: ignore, mark, expand.
+    static const std::array<std::string, 3>& actionCaptions();
+    // The action code of a mode text: the index of the first caption that begins with it, else 0.
+    static int actionOf(std::string_view mode);
+
+    const std::vector<FilterRow>& rows() const { return m_rows; }
+    std::size_t size() const { return m_rows.size(); }
+    bool empty() const { return m_rows.empty(); }
+
+    // Appends a row whose mode is the caption of action; an unknown action takes caption 0.
+    void appendRow(std::string_view text, int action);
+    void insertRow(std::size_t position, FilterRow row);
+    void removeRow(std::size_t position);
+    void setText(std::size_t row, std::string_view text);
+    // Sets the mode and derives the action from it.
+    void setMode(std::size_t row, std::string_view mode);
+    void clear() { m_rows.clear(); }
+
+private:
+    std::vector<FilterRow> m_rows;
+};
+
+}  // namespace corvinax

@@ -1,0 +1,55 @@
+#pragma once
+
+// A configuration report as the check run sees it: read once into memory, with everything the
+// run derives from it.
+
+#include "profile/profile_document.h"
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace corvinax {
+
+struct ReportInfo {
+    std::string computerName;  // "?" when missing
+    std::string recordDate;
+    std::array<std::string, 4> params;  // Param_1 (the user name) to Param_4
+    std::string macAddr;
+};
+
+class Report {
+public:
+    // A missing or unreadable file, or one that is no profile, gives the defaults and no lines.
+    static Report read(const std::string& path);
+
+    const ReportInfo& info() const { return m_info; }
+    // The [Config_changes] lines, key=value, oldest first, every line however many there are.
+    const std::vector<std::string>& changeLines() const { return m_changeLines; }
+    std::vector<std::string>& changeLines() { return m_changeLines; }
+    // [Signature] "0", or the no-signature text when it is missing.
+    const std::string& storedSignature() const { return m_storedSignature; }
+    // The file as read, for computing its signature.
+    const ProfileDocument& document() const { return m_document; }
+
+    // "Компьютер :" + name + ", Пользователь :" + the four parameters; not trimmed.
+    std::string computerLine() const;
+    // The line that names the computer in the question about removing an old report.
+    std::string computerInfoLine() const;
+
+private:
+    ProfileDocument m_document;
+    ReportInfo m_info;
+    std::vector<std::string> m_changeLines;
+    std::string m_storedSignature;
+};
+
+// The key of the last change line, trimmed of codes 0 to 32; empty when there is no line.
+std::string newestKey(const std::vector<std::string>& changeLines);
+// The newest key's first word (up to its first blank), trimmed; empty when the key has no blank.
+std::string batchPrefix(std::string_view newestKey);
+// The lines that begin with the prefix, in order; none for an empty prefix.
+std::vector<std::string> batchLines(const std::vector<std::string>& changeLines, std::string_view prefix);
+
+}  // namespace corvinax
