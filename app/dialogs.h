@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+namespace corvinax {
+
+// How the program asks and tells the person something. Texts are code page 1251. The window
+// shows message boxes; tests answer from a script; the unattended warehouse mode answers alone.
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    // A plain message box with an OK button.
+    virtual void showMessage(const std::string& text) = 0;
+    // A warning box with Yes and No; true for Yes.
+    virtual bool askYesNo(const std::string& text) = 0;
+};
+
+}  // namespace corvinax

@@ -1,0 +1,27 @@
+#include "app/clock.h"
+#include "app/main_window.h"
+#include "app/paths.h"
+#include "app/qt_dialogs.h"
+#include "app/version.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    using namespace corvinax;
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QString::fromLatin1(kApplicationTitle));
+
+    StartupOptions options;
+    const std::string programDirectory = executableDirectory();
+    options.settingsPath = joinPath(programDirectory, "corvinax.ini");
+    options.defaults = DefaultPaths::forThisMachine(programDirectory, homeDirectory());
+    options.warehouseFromCommandLine = selectsWarehouseMode(argc, argv);
+
+    SystemClock clock;
+    QtDialogs dialogs;
+    MainWindow window(options, dialogs, clock);
+    dialogs.setParent(&window);
+    window.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "app/dialogs.h"
+
+#include <deque>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace corvinax::test {
+
+// Answers the program's questions from a script the test wrote beforehand, and keeps what it was
+// told and asked.
+class ScriptedDialogs final : public Dialogs {
+public:
+    void answer(bool yes) { m_answers.push_back(yes); }
+
+    void showMessage(const std::string& text) override { messages.push_back(text); }
+    bool askYesNo(const std::string& text) override
+    {
+        questions.push_back(text);
+        if (m_answers.empty())
+            throw std::logic_error("unexpected question: " + text);
+        const bool yes = m_answers.front();
+        m_answers.pop_front();
+        return yes;
+    }
+
+    std::vector<std::string> messages;
+    std::vector<std::string> questions;
+
+private:
+    std::deque<bool> m_answers;
+};
+
+}  // namespace corvinax::test
