@@ -52,4 +52,18 @@ void FilterTable::setMode(std::size_t row, std::string_view mode)
     m_rows[row].action = actionOf(m_rows[row].mode);
 }
 
+FilterOutcome FilterTable::match(std::string_view decodedLine) const
+{
+    for (const FilterRow& row : m_rows) {
+        if (row.text.empty() || decodedLine.find(row.text) == std::string_view::npos)
+            continue;
+        switch (row.action.value_or(0)) {
+        case 0: return {FilterOutcome::Effect::Drop, 12};
+        case 1: return {FilterOutcome::Effect::MarkComputer, 12};
+        default: return {FilterOutcome::Effect::ExpandComputer, 12};
+        }
+    }
+    return {};
+}
+
 }  // namespace corvinax

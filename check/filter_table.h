@@ -18,6 +18,15 @@ struct FilterRow {
     std::optional<int> action;      // derived from mode; a row without one counts as 0
 };
 
+// What the first matching row decides for one change line.
+struct FilterOutcome {
+    enum class Effect { None, Drop, MarkComputer, ExpandComputer };
+    Effect effect = Effect::None;
+    int lineState = -1;  // 12 after a match, -1 when no row matched
+
+    bool shown() const { return effect != Effect::Drop; }
+};
+
 class FilterTable {
 public:
     static constexpr std::size_t kMaxTextLength = 100;
@@ -40,6 +49,9 @@ public:
     // Sets the mode and derives the action from it.
     void setMode(std::size_t row, std::string_view mode);
     void clear() { m_rows.clear(); }
+
+    // The first row, in table order, whose non-empty text occurs in the line decides.
+    FilterOutcome match(std::string_view decodedLine) const;
 
 private:
     std::vector<FilterRow> m_rows;

@@ -51,6 +51,7 @@ public:
     void beginUpdate();
     void commitUpdate();
     void discardUpdate();
+    bool updating() const { return m_updating; }
 
 private:
     ProfileDocument& current();

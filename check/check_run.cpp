@@ -1,0 +1,347 @@
+#include "check/check_run.h"
+
+#include "app/clock.h"
+#include "app/paths.h"
+#include "app/settings.h"
+#include "check/background_priority.h"
+#include "check/node_images.h"
+#include "check/report_enumeration.h"
+#include "check/result_tree.h"
+#include "check/smart_decoder.h"
+#include "profile/error.h"
+#include "profile/text.h"
+#include "reports/check_sign.h"
+#include "reports/report.h"
+
+#include <charconv>
+#include <cmath>
+#include <sys/stat.h>
+#include <utility>
+
+namespace corvinax {
+
+namespace {
+
+constexpr int kComputerMarked = kImageAlarm;
+constexpr int kLineMatched = kImagePointer;
+
+// Background mode: lowered priority, the progress in the title, the window out of the way.
+class BackgroundMode {
+public:
+    BackgroundMode(RunView& view, bool on) : m_view(view), m_on(on)
+    {
+        if (!m_on)
+            return;
+        m_lowered.emplace();
+        m_savedTitle = m_view.applicationTitle();
+        m_view.minimise();
+    }
+    ~BackgroundMode() { end(true); }
+    BackgroundMode(const BackgroundMode&) = delete;
+    BackgroundMode& operator=(const BackgroundMode&) = delete;
+
+    bool on() const { return m_on; }
+    void end(bool restoreWindow)
+    {
+        if (!std::exchange(m_on, false))
+            return;
+        m_lowered.reset();
+        m_view.setApplicationTitle(m_savedTitle);
+        if (restoreWindow)
+            m_view.restore();
+    }
+
+private:
+    RunView& m_view;
+    bool m_on;
+    std::optional<LoweredPriority> m_lowered;
+    std::string m_savedTitle;
+};
+
+// The filter grid stays detached from the table for the whole run, whatever ends it.
+class DetachedFilterGrid {
+public:
+    explicit DetachedFilterGrid(RunView& view) : m_view(view) { m_view.setFilterGridAttached(false); }
+    ~DetachedFilterGrid() { m_view.setFilterGridAttached(true); }
+    DetachedFilterGrid(const DetachedFilterGrid&) = delete;
+    DetachedFilterGrid& operator=(const DetachedFilterGrid&) = delete;
+
+private:
+    RunView& m_view;
+};
+
+// An expected count that is not a decimal number (a hand-edited file) counts as 0.
+int parseCount(const std::string& text)
+{
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc() && end == text.data() + text.size() ? value : 0;
+}
+
+// A gauge without a span (one report) counts as complete.
+long percentage(int position, int maximum)
+{
+    if (maximum <= 0)
+        return 100;
+    return std::lrint(static_cast<double>(position) * 100.0 / static_cast<double>(maximum));
+}
+
+bool isDirectory(const std::string& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+}  // namespace
+
+CheckRunner::CheckRunner(Settings& settings, std::string settingsPath, ResultTree& tree, SmartDecoder& smart,
+                         RunView& view, const Clock& clock)
+    : m_settings(settings), m_settingsPath(std::move(settingsPath)), m_tree(tree), m_smart(smart), m_view(view),
+      m_clock(clock)
+{
+}
+
+void CheckRunner::StartCheck()
+{
+    if (m_running)
+        return;
+    m_running = true;
+    m_view.showResultsPage();
+    m_view.setExitEnabled(false);
+    try {
+        if (workDirReady())
+            RunConfigCheck();
+    } catch (const Error& error) {
+        m_view.showMessage(error.what());
+    }
+    m_running = false;
+    m_view.setExitEnabled(true);
+    m_view.showGauges(false);
+    m_view.showSaveButton();
+}
+
+bool CheckRunner::workDirReady()
+{
+    if (!m_settings.useWorkDir)
+        return true;
+    const std::string workDir = m_settings.workDir;
+    if (isDirectory(workDir))
+        return true;
+    if (!m_view.askYesNo("Создать каталог\r\n" + workDir))
+        return false;
+    if (workDir.empty() || ::mkdir(workDir.c_str(), 0777) != 0) {
+        m_view.showMessage("Ошибочный каталог\r\n" + workDir);
+        return false;
+    }
+    return true;
+}
+
+void CheckRunner::RunConfigCheck()
+{
+    if (m_settings.checkDirs.empty()) {
+        m_view.showMessage("Для заполнения перечня каталогов нажмите на кнопку \"Добавить\"");
+        return;
+    }
+    {
+        DetachedFilterGrid detached(m_view);
+        BackgroundMode background(m_view, m_settings.lowPriority);
+        m_background = background.on();
+        m_tree.addTopLevel("Начало проверки " + now());
+        m_violators = 0;
+        m_gauge1 = Gauge{};
+        m_gauge2 = Gauge{};
+        setGauge(RunView::Gauge::Reports, m_gauge1);
+        setGauge(RunView::Gauge::Directories, m_gauge2);
+        m_view.showGauges(true);
+        m_view.hideStartButton();
+
+        const std::size_t directoryCount = m_settings.checkDirs.size();
+        m_singleDirectory = directoryCount == 1;
+        m_stateFile.emplace(m_settingsPath);
+        m_view.pumpEvents();
+        m_reportTotal = 0;
+        if (!m_singleDirectory) {
+            m_gauge2.maximum = static_cast<int>(directoryCount) - 1;
+            setGauge(RunView::Gauge::Directories, m_gauge2);
+        }
+        for (std::size_t i = 0; i < directoryCount; ++i)
+            checkDirectory(i);
+        m_stateFile.reset();
+
+        m_tree.addTopLevel("Окончание проверки " + now() + ", проверено " + std::to_string(m_reportTotal) + " конф." +
+                           ", обнаружено нарушителей : " + std::to_string(m_violators));
+        m_smart.DecodeSMART("Free");
+        background.end(!m_settings.warehouseMode);
+        m_background = false;
+        finishRun();
+    }
+    if (m_settings.warehouseMode)
+        m_view.saveSettingsAndClose();
+}
+
+void CheckRunner::finishRun()
+{
+    if (m_tree.count() < 3 && m_settings.closeIfAllOk && !m_settings.warehouseMode)
+        m_view.closeMainWindow();
+    if (m_settings.expandTree && !m_settings.warehouseMode)
+        m_tree.expandAll();
+    m_tree.select(m_tree.empty() ? nullptr : m_tree.topLevel().front().get());
+    m_view.presentResults();
+}
+
+void CheckRunner::checkDirectory(std::size_t index)
+{
+    m_listedPath = m_settings.checkDirs[index].path;
+    const int expected = parseCount(m_settings.checkDirs[index].expectedCount);
+    m_readPath = m_listedPath;
+    m_directoryNode = nullptr;
+
+    std::vector<std::string> kept;
+    for (ReportCandidate& candidate : listReportCandidates(m_readPath, [this] { m_view.pumpEvents(); }))
+        kept.push_back(std::move(candidate.name));
+    m_reportTotal += kept.size();
+
+    if (kept.empty()) {
+        const std::string line = "Неверный каталог " + m_listedPath;
+        showMessage(line);
+        m_tree.select(&m_tree.addTopLevel(line));
+    } else {
+        m_gauge1.maximum = static_cast<int>(kept.size()) - 1;
+        setGauge(RunView::Gauge::Reports, m_gauge1);
+        if (m_singleDirectory) {
+            m_gauge2.maximum = m_gauge1.maximum;
+            setGauge(RunView::Gauge::Directories, m_gauge2);
+        }
+        // The directory's state values reach the file together, and always before it is left.
+        m_stateFile->beginUpdate();
+        try {
+            for (std::size_t j = 0; j < kept.size(); ++j)
+                checkReport(kept[j], j, index);
+        } catch (...) {
+            try {
+                m_stateFile->commitUpdate();
+            } catch (const Error&) {
+            }
+            throw;
+        }
+        m_stateFile->commitUpdate();
+
+        const int found = static_cast<int>(kept.size());
+        if (found != expected) {
+            m_tree.addTopLevel("Число файлов в " + m_listedPath + (found > expected ? " увеличилось" : " уменьшилось") +
+                               " с " + std::to_string(expected) + " до " + std::to_string(found));
+            m_settings.checkDirs[index].expectedCount = std::to_string(found);
+        }
+    }
+    if (!m_singleDirectory) {
+        m_gauge2.position = static_cast<int>(index);
+        setGauge(RunView::Gauge::Directories, m_gauge2);
+    }
+}
+
+// A report whose newest key differs from the stored one, with the lines of its newest batch.
+struct Violation {
+    const Report& report;
+    const std::string& fileName;
+    std::vector<std::string> batch;
+};
+
+void CheckRunner::checkReport(const std::string& name, std::size_t reportIndex, std::size_t directoryIndex)
+{
+    m_gauge2.position = static_cast<int>(m_singleDirectory ? reportIndex : directoryIndex);
+    setGauge(RunView::Gauge::Directories, m_gauge2);
+    const std::string reportPath = joinPath(m_readPath, name);
+    Gauge1Progress(static_cast<int>(reportIndex));
+    m_view.pumpEvents();
+
+    Report report = Report::read(reportPath);
+    std::vector<std::string>& lines = report.changeLines();
+    if (!m_settings.noSignatureCheck) {
+        const std::string computed = CalcSignature(report.document());
+        if (computed != report.storedSignature())
+            lines.push_back(now() + "=Corvinax : нет или неверна подпись файла " + computed);
+    }
+    if (lines.empty() || lines.back().find('=') == std::string::npos)
+        return;
+    const std::string key = newestKey(lines);
+    if (key == m_stateFile->readString(m_listedPath, name, ""))
+        return;
+    m_stateFile->writeString(m_listedPath, name, key);
+    addViolator(Violation{report, name, batchLines(lines, batchPrefix(key))});
+}
+
+void CheckRunner::addViolator(const Violation& violation)
+{
+    if (!m_directoryNode) {
+        m_directoryNode = &m_tree.addTopLevel(m_listedPath);
+        m_directoryNode->imageIndex = m_directoryNode->selectedIndex = kImageDirectory;
+        SetAdditional(*m_directoryNode, kMark, "<DIR>");
+    }
+    const std::string reportPath = joinPath(m_listedPath, violation.fileName);
+    ResultNode& computer = m_tree.addChild(*m_directoryNode, std::string(trimControls(violation.report.computerLine())));
+    computer.imageIndex = computer.selectedIndex = kImageComputer;
+    SetAdditional(computer, kMacAddr, violation.report.info().macAddr);
+    SetAdditional(computer, kReportPath, reportPath);
+    ++m_violators;
+
+    bool lineAdded = false;
+    for (const std::string& line : violation.batch) {
+        std::string decoded = m_smart.DecodeSMART(line);
+        const FilterOutcome outcome = m_settings.filters.match(decoded);
+        if (outcome.effect == FilterOutcome::Effect::MarkComputer)
+            computer.stateIndex = kComputerMarked;
+        else if (outcome.effect == FilterOutcome::Effect::ExpandComputer && computer.hasChildren())
+            computer.expanded = true;
+        if (!outcome.shown())
+            continue;
+        ResultNode& node = m_tree.addChild(computer, std::move(decoded));
+        node.imageIndex = GetImage(line);
+        node.stateIndex = outcome.lineState;
+        if (node.stateIndex == kLineMatched)
+            SetAdditional(node, kMark, ">>>");
+        SetAdditional(node, kReportPath, reportPath);
+        lineAdded = true;
+    }
+    if (computer.stateIndex != -1)
+        SetAdditional(computer, kMark, "<!>");
+    if (!lineAdded) {
+        m_tree.remove(computer);
+        --m_violators;
+    }
+}
+
+void CheckRunner::Gauge1Progress(int position)
+{
+    m_gauge1.position = position;
+    setGauge(RunView::Gauge::Reports, m_gauge1);
+    if (m_background) {
+        m_view.setApplicationTitle(std::to_string(percentage(m_gauge1.position, m_gauge1.maximum)) + "/" +
+                                   std::to_string(percentage(m_gauge2.position, m_gauge2.maximum)) + "%");
+    }
+}
+
+void CheckRunner::setGauge(RunView::Gauge which, Gauge& gauge)
+{
+    m_view.setGauge(which, gauge.maximum, gauge.position);
+}
+
+std::string CheckRunner::now() const
+{
+    return formatDateTime(m_clock.now());
+}
+
+void CheckRunner::showMessage(const std::string& text)
+{
+    flushState();
+    m_view.showMessage(text);
+}
+
+void CheckRunner::flushState()
+{
+    if (m_stateFile && m_stateFile->updating()) {
+        m_stateFile->commitUpdate();
+        m_stateFile->beginUpdate();
+    }
+}
+
+}  // namespace corvinax

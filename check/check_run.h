@@ -1,0 +1,75 @@
+#pragma once
+
+// The check run: one pass over every check directory that reads each report, decides whether its
+// computer changed since the last run, and builds the violators' branches of the result tree.
+
+#include "check/run_view.h"
+#include "profile/profile_file.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+namespace corvinax {
+
+class Clock;
+class LoweredPriority;
+class ResultNode;
+class ResultTree;
+class SmartDecoder;
+struct Settings;
+struct Violation;
+
+class CheckRunner {
+public:
+    // settings is read at the moment of use: the window keeps it current while a run pumps events.
+    CheckRunner(Settings& settings, std::string settingsPath, ResultTree& tree, SmartDecoder& smart,
+                RunView& view, const Clock& clock);
+
+    // The only way into a run. Does nothing while a run is in progress.
+    void StartCheck();
+    bool running() const { return m_running; }
+
+private:
+    struct Gauge {
+        int maximum = -1;
+        int position = -1;
+    };
+
+    void RunConfigCheck();
+    void checkDirectory(std::size_t index);
+    void checkReport(const std::string& name, std::size_t reportIndex, std::size_t directoryIndex);
+    void addViolator(const Violation& violation);
+    void finishRun();
+    bool workDirReady();
+
+    void Gauge1Progress(int position);
+    void setGauge(RunView::Gauge which, Gauge& gauge);
+    std::string now() const;
+    // A box must never find state values that are not yet on disk.
+    void showMessage(const std::string& text);
+    void flushState();
+
+    Settings& m_settings;
+    std::string m_settingsPath;
+    ResultTree& m_tree;
+    SmartDecoder& m_smart;
+    RunView& m_view;
+    const Clock& m_clock;
+
+    bool m_running = false;
+    // Per run.
+    std::optional<ProfileFile> m_stateFile;
+    bool m_background = false;
+    bool m_singleDirectory = false;
+    std::size_t m_reportTotal = 0;
+    std::size_t m_violators = 0;
+    Gauge m_gauge1;
+    Gauge m_gauge2;
+    // Per directory.
+    std::string m_listedPath;
+    std::string m_readPath;
+    ResultNode* m_directoryNode = nullptr;
+};
+
+}  // namespace corvinax

@@ -1,0 +1,33 @@
+#include "check/report_enumeration.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <memory>
+#include <sys/stat.h>
+
+namespace corvinax {
+
+std::vector<ReportCandidate> listReportCandidates(const std::string& directory,
+                                                  const std::function<void()>& beforeEach)
+{
+    std::vector<ReportCandidate> candidates;
+    if (directory.empty())
+        return candidates;  // never the current directory in place of a listed one
+    std::unique_ptr<DIR, int (*)(DIR*)> handle(::opendir(directory.c_str()), ::closedir);
+    if (!handle)
+        return candidates;
+    const int fd = ::dirfd(handle.get());
+    while (const dirent* entry = ::readdir(handle.get())) {
+        if (entry->d_name[0] == '.')
+            continue;
+        struct stat info {};
+        if (::fstatat(fd, entry->d_name, &info, 0) != 0 || !S_ISREG(info.st_mode))
+            continue;
+        if (beforeEach)
+            beforeEach();
+        candidates.push_back(ReportCandidate{entry->d_name, info.st_mtim.tv_sec});
+    }
+    return candidates;
+}
+
+}  // namespace corvinax

@@ -1,0 +1,85 @@
+#pragma once
+
+// The result tree of the check runs, with its node data. It holds what the window's tree shows:
+// level 0 message lines and directory nodes, level 1 computer nodes, level 2 line nodes.
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace corvinax {
+
+struct AdditionalData {
+    std::string mark;        // "<DIR>", "<!>" or ">>>"
+    std::string macAddr;     // MAC_Addr of a computer node's report
+    std::string reportPath;  // the report in its check directory, as listed
+};
+
+// Kind numbers of the node data fields.
+enum AdditionalKind { kMacAddr = 1, kMark = 2, kReportPath = 3 };
+
+class ResultNode {
+public:
+    std::string text;
+    int imageIndex = 0;
+    int selectedIndex = 0;
+    int stateIndex = -1;  // -1: no state picture
+    bool expanded = false;
+    std::unique_ptr<AdditionalData> data;
+
+    ResultNode* parent() const { return m_parent; }
+    int level() const { return m_parent ? m_parent->level() + 1 : 0; }
+    // Position among the parent's children (or among the top-level nodes).
+    std::size_t row() const { return m_row; }
+    const std::vector<std::unique_ptr<ResultNode>>& children() const { return m_children; }
+    bool hasChildren() const { return !m_children.empty(); }
+
+private:
+    friend class ResultTree;
+    ResultNode* m_parent = nullptr;
+    std::size_t m_row = 0;
+    std::vector<std::unique_ptr<ResultNode>> m_children;
+};
+
+class ResultTree {
+public:
+    ResultNode& addTopLevel(std::string text);
+    ResultNode& addChild(ResultNode& parent, std::string text);
+    // Deletes the node with its record and its descendants.
+    void remove(ResultNode& node);
+
+    const std::vector<std::unique_ptr<ResultNode>>& topLevel() const { return m_topLevel; }
+    // Nodes of every level.
+    std::size_t count() const { return m_count; }
+    bool empty() const { return m_topLevel.empty(); }
+
+    // Depth first from the first top-level node, collapsed nodes included.
+    void forEachInDisplayOrder(const std::function<void(ResultNode&)>& visit) const;
+    void expandAll();
+
+    ResultNode* selected() const { return m_selected; }
+    // Selects the node (nullptr: none) and applies the selection rule of TreeView1Change.
+    void select(ResultNode* node);
+
+private:
+    ResultNode& append(std::vector<std::unique_ptr<ResultNode>>& siblings, ResultNode* parent, std::string text);
+    static std::size_t countWithDescendants(const ResultNode& node);
+    bool contains(const ResultNode& ancestor, const ResultNode* node) const;
+
+    std::vector<std::unique_ptr<ResultNode>> m_topLevel;
+    std::size_t m_count = 0;
+    ResultNode* m_selected = nullptr;
+};
+
+// The node's record, created empty and attached when the node has none.
+AdditionalData& NewAddData(ResultNode& node);
+// Sets MacAddr (1), Mark (2) or ReportPath (3); any other kind changes nothing but the record exists.
+void SetAdditional(ResultNode& node, int kind, std::string value);
+// MacAddr (1), Mark (2) or ReportPath (3); empty for any other kind. The record exists afterwards.
+std::string GetAdditional(ResultNode& node, int kind);
+// A selected node shows the same picture as an unselected one.
+void TreeView1Change(ResultNode& node);
+
+}  // namespace corvinax

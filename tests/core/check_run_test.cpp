@@ -1,0 +1,451 @@
+#include "app/settings.h"
+#include "check/check_run.h"
+#include "check/result_tree.h"
+#include "check/smart_decoder.h"
+#include "profile/profile_document.h"
+#include "reports/check_sign.h"
+#include "support/fake_clock.h"
+#include "support/fake_run_view.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sys/stat.h>
+
+namespace corvinax {
+namespace {
+
+using test::readFile;
+using test::TempDir;
+using test::writeFile;
+
+std::string signedReport(const std::string& text)
+{
+    return text + "[Signature]\r\n0=" + CalcSignature(ProfileDocument::parse(text)) + "\r\n";
+}
+
+std::string report(const std::string& computer, const std::vector<std::string>& changes)
+{
+    std::string text = "[Info]\r\nComputer_Name=" + computer + "\r\n[Config_changes]\r\n";
+    for (const std::string& line : changes)
+        text += line + "\r\n";
+    return text;
+}
+
+class CheckRun : public ::testing::Test {
+protected:
+    CheckRun() { settings.smartFile = dir.file("Smart"); }
+
+    std::string checkDir(const std::string& name)
+    {
+        const std::string path = dir.file(name);
+        std::filesystem::create_directories(path);
+        settings.checkDirs.push_back({path, "0"});
+        return path;
+    }
+
+    // Every node in display order: level|text|image/selected|state, then the record when present.
+    std::vector<std::string> dump() const
+    {
+        std::vector<std::string> lines;
+        tree.forEachInDisplayOrder([&](ResultNode& node) {
+            std::string line = std::to_string(node.level()) + "|" + node.text + "|" + std::to_string(node.imageIndex) +
+                               "/" + std::to_string(node.selectedIndex) + "|" + std::to_string(node.stateIndex);
+            if (node.data)
+                line += "|" + node.data->mark + "|" + node.data->macAddr + "|" + node.data->reportPath;
+            lines.push_back(line);
+        });
+        return lines;
+    }
+
+    std::string stored(const std::string& section, const std::string& key)
+    {
+        return ProfileDocument::parse(readFile(settingsPath)).value(section, key).value_or("<none>");
+    }
+
+    int countNodesStartingWith(const std::string& prefix) const
+    {
+        int found = 0;
+        tree.forEachInDisplayOrder([&](ResultNode& node) { found += node.text.starts_with(prefix); });
+        return found;
+    }
+
+    TempDir dir;
+    Settings settings;
+    ResultTree tree;
+    test::FakeRunView view;
+    test::FakeClock clock;
+    SmartDecoder smart{[this] { return settings.smartFile; }};
+    std::string settingsPath = dir.file("corvinax.ini");
+    CheckRunner runner{settings, settingsPath, tree, smart, view, clock};
+};
+
+TEST_F(CheckRun, WorkedExampleNodeForNode)
+{
+    const std::string cfg = checkDir("cfg");
+    settings.checkDirs[0].expectedCount = "1";
+    settings.noSignatureCheck = false;
+    settings.filters.appendRow("Printer", 1);
+    writeFile(settingsPath, "[" + cfg + "]\r\nPC-07.ini=05.12.2026 09:10:00\r\nPC-12.ini=01.12.2026 08:00:00\r\n");
+    writeFile(cfg + "/PC-07.ini",
+              signedReport("[Info]\r\nComputer_Name=PC-07\r\nParam_1=ivanov\r\nMAC_Addr=00-0C-29-3A-5B-7C\r\n"
+                           "[Config_changes]\r\n05.12.2026 09:10:00=ADDED Modem\r\n06.12.2026 18:20:11=ADDED Printer\r\n"
+                           "06.12.2026 18:25:40=REMOVED Modem\r\n"));
+    writeFile(cfg + "/PC-12.ini", signedReport("[Info]\r\nComputer_Name=PC-12\r\n[Config_changes]\r\n"
+                                               "01.12.2026 08:00:00=ADDED Disk\r\n"));
+    view.onPump = [this] { clock.set({2026, 12, 7, 9, 0, 9}); };
+
+    runner.StartCheck();
+
+    const std::string path = cfg + "/PC-07.ini";
+    EXPECT_EQ(dump(), (std::vector<std::string>{
+                          "0|Начало проверки 07.12.2026 09:00:05|0/0|-1",
+                          "0|" + cfg + "|1/1|-1|<DIR>||",
+                          "1|Компьютер :PC-07, Пользователь :ivanov|2/2|4|<!>|00-0C-29-3A-5B-7C|" + path,
+                          "2|06.12.2026 18:20:11=ADDED Printer|11/0|12|>>>||" + path,
+                          "2|06.12.2026 18:25:40=REMOVED Modem|6/0|-1|||" + path,
+                          "0|Число файлов в " + cfg + " увеличилось с 1 до 2|0/0|-1",
+                          "0|Окончание проверки 07.12.2026 09:00:09, проверено 2 конф., обнаружено нарушителей : 1|0/0|-1",
+                      }));
+    EXPECT_EQ(stored(cfg, "PC-07.ini"), "06.12.2026 18:25:40");
+    EXPECT_EQ(stored(cfg, "PC-12.ini"), "01.12.2026 08:00:00");
+    EXPECT_EQ(settings.checkDirs[0].expectedCount, "2");
+    EXPECT_EQ(view.gauge1.maximum, 1);
+    EXPECT_EQ(view.gauge2.maximum, 1);
+    EXPECT_EQ(tree.selected(), tree.topLevel().front().get());
+    EXPECT_TRUE(view.messages.empty());
+
+    // The next run over the same files adds its start and end lines only.
+    runner.StartCheck();
+    const auto nodes = dump();
+    ASSERT_EQ(nodes.size(), 9u);
+    EXPECT_EQ(nodes[8], "0|Окончание проверки 07.12.2026 09:00:09, проверено 2 конф., обнаружено нарушителей : 0|0/0|-1");
+}
+
+TEST_F(CheckRun, EmptyDirectoryListOnlySaysHowToFillIt)
+{
+    runner.StartCheck();
+    EXPECT_EQ(view.messages, std::vector<std::string>{"Для заполнения перечня каталогов нажмите на кнопку \"Добавить\""});
+    EXPECT_TRUE(tree.empty());
+    EXPECT_EQ(view.events, (std::vector<std::string>{"results page", "exit off", "exit on", "gauges hidden", "save shown"}));
+}
+
+TEST_F(CheckRun, ADirectoryWithoutReportsIsInvalidAndTheRunGoesOn)
+{
+    const std::string missing = dir.file("missing");
+    settings.checkDirs.push_back({missing, "5"});
+    const std::string empty = checkDir("empty");
+    const std::string good = checkDir("good");
+    writeFile(good + "/PC.ini", report("PC", {"07.12.2026 08:00:00=ADDED Modem"}));
+
+    runner.StartCheck();
+
+    EXPECT_EQ(view.messages, (std::vector<std::string>{"Неверный каталог " + missing, "Неверный каталог " + empty}));
+    EXPECT_EQ(countNodesStartingWith("Неверный каталог "), 2);
+    EXPECT_EQ(countNodesStartingWith("Число файлов в "), 1);  // only for the good directory
+    EXPECT_EQ(settings.checkDirs[0].expectedCount, "5");
+    EXPECT_EQ(view.gauge2.maximum, 2);
+    EXPECT_EQ(view.gauge2.position, 2);
+    EXPECT_EQ(countNodesStartingWith("Компьютер :PC,"), 1);
+}
+
+TEST_F(CheckRun, OnlyPlainVisibleFilesAreReports)
+{
+    const std::string cfg = checkDir("cfg");
+    writeFile(cfg + "/PC.ini", report("PC", {"07.12.2026 08:00:00=ADDED Modem"}));
+    writeFile(cfg + "/notes.txt", "just some text");
+    writeFile(cfg + "/.hidden.ini", report("HIDDEN", {"07.12.2026 08:00:00=ADDED Modem"}));
+    writeFile(dir.file("outside.ini"), report("LINKED", {"07.12.2026 08:00:00=ADDED Modem"}));
+    std::filesystem::create_symlink(dir.file("outside.ini"), cfg + "/linked.ini");
+    std::filesystem::create_symlink(dir.file("nowhere"), cfg + "/broken.ini");
+    std::filesystem::create_symlink(cfg, cfg + "/loop");
+    std::filesystem::create_directory(cfg + "/sub.ini");
+    ASSERT_EQ(::mkfifo((cfg + "/pipe.ini").c_str(), 0600), 0);
+
+    runner.StartCheck();
+
+    EXPECT_EQ(countNodesStartingWith("Окончание проверки 07.12.2026 09:00:05, проверено 3 конф."), 1);
+    EXPECT_EQ(countNodesStartingWith("Компьютер :PC,"), 1);
+    EXPECT_EQ(countNodesStartingWith("Компьютер :LINKED,"), 1);
+    EXPECT_EQ(countNodesStartingWith("Компьютер :HIDDEN,"), 0);
+    EXPECT_EQ(stored(cfg, "notes.txt"), "<none>");  // a stray file has no change line
+}
+
+struct ViolatorCase {
+    const char* name;
+    std::vector<std::string> changes;
+    const char* storedKey;  // nullptr: none stored
+    bool computerShown;
+    const char* newStoredKey;
+};
+
+class Violators : public CheckRun, public ::testing::WithParamInterface<ViolatorCase> {};
+
+TEST_P(Violators, NewestKeyAgainstTheStoredOne)
+{
+    const ViolatorCase& c = GetParam();
+    const std::string cfg = checkDir("cfg");
+    writeFile(cfg + "/PC.ini", report("PC", c.changes));
+    if (c.storedKey)
+        writeFile(settingsPath, "[" + cfg + "]\r\nPC.ini=" + c.storedKey + "\r\n");
+
+    runner.StartCheck();
+
+    EXPECT_EQ(countNodesStartingWith("Компьютер :PC,"), c.computerShown ? 1 : 0);
+    EXPECT_EQ(countNodesStartingWith(std::string("Окончание проверки 07.12.2026 09:00:05, проверено 1 конф., "
+                                                 "обнаружено нарушителей : ") +
+                                     (c.computerShown ? "1" : "0")),
+              1);
+    EXPECT_EQ(stored(cfg, "PC.ini"), c.newStoredKey);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Violators,
+    ::testing::Values(
+        ViolatorCase{"NoChangeLines", {}, nullptr, false, "<none>"},
+        ViolatorCase{"SameKey", {"07.12.2026 08:00:00=ADDED Modem"}, "07.12.2026 08:00:00", false, "07.12.2026 08:00:00"},
+        ViolatorCase{"KeyDiffersInCase", {"07.12.2026 a=ADDED Modem"}, "07.12.2026 A", true, "07.12.2026 a"},
+        ViolatorCase{"KeyDiffersInAnInnerBlank", {"07.12.2026  08:00=ADDED Modem"}, "07.12.2026 08:00", true,
+                     "07.12.2026  08:00"},
+        ViolatorCase{"NewKey", {"06.12.2026 08:00:00=ADDED Modem", "07.12.2026 08:00:00=REMOVED Modem"},
+                     "06.12.2026 08:00:00", true, "07.12.2026 08:00:00"},
+        ViolatorCase{"SingleWordKeyShowsNothingButIsStored", {"07.12.2026=ADDED Modem"}, nullptr, false, "07.12.2026"}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+TEST_F(CheckRun, DroppedLinesRemoveTheComputerButNotItsDirectory)
+{
+    const std::string cfg = checkDir("cfg");
+    writeFile(cfg + "/PC.ini", report("PC", {"07.12.2026 08:00:00=ADDED Modem", "07.12.2026 08:00:01=REMOVED Modem"}));
+    settings.filters.appendRow("Modem", 0);
+
+    runner.StartCheck();
+
+    EXPECT_EQ(dump()[1], "0|" + cfg + "|1/1|-1|<DIR>||");
+    EXPECT_TRUE(tree.topLevel()[1]->children().empty());
+    EXPECT_EQ(countNodesStartingWith("Окончание проверки 07.12.2026 09:00:05, проверено 1 конф., обнаружено нарушителей : 0"),
+              1);
+    EXPECT_EQ(stored(cfg, "PC.ini"), "07.12.2026 08:00:01");
+}
+
+TEST_F(CheckRun, MarkingAndExpandingRowsActOnTheComputer)
+{
+    const std::string cfg = checkDir("cfg");
+    writeFile(cfg + "/A.ini", report("A", {"07.12.2026 08:00:00=ADDED Modem"}));
+    writeFile(cfg + "/B.ini", report("B", {"07.12.2026 08:00:00=ADDED Printer", "07.12.2026 08:00:01=ADDED Modem"}));
+    writeFile(cfg + "/C.ini", report("C", {"07.12.2026 08:00:00=ADDED Disk", "07.12.2026 08:00:01=ADDED Printer"}));
+    settings.filters.appendRow("Modem", 2);
+    settings.filters.appendRow("Printer", 1);
+
+    runner.StartCheck();
+
+    auto computer = [&](const std::string& name) -> const ResultNode& {
+        for (const auto& node : tree.topLevel()[1]->children()) {
+            if (node->text.starts_with("Компьютер :" + name + ","))
+                return *node;
+        }
+        throw std::logic_error("no computer " + name);
+    };
+    // A matches on its first shown line: nothing to expand yet.
+    EXPECT_FALSE(computer("A").expanded);
+    EXPECT_EQ(computer("A").stateIndex, -1);
+    EXPECT_EQ(computer("A").data->mark, "");
+    EXPECT_EQ(computer("A").children()[0]->data->mark, ">>>");
+    // B: marked by its first line, expanded by its second.
+    EXPECT_TRUE(computer("B").expanded);
+    EXPECT_EQ(computer("B").stateIndex, 4);
+    EXPECT_EQ(computer("B").data->mark, "<!>");
+    // C: the disk line matches nothing, the printer line marks it.
+    EXPECT_FALSE(computer("C").expanded);
+    EXPECT_EQ(computer("C").stateIndex, 4);
+    EXPECT_EQ(computer("C").children()[0]->stateIndex, -1);
+    EXPECT_EQ(computer("C").children()[0]->data->mark, "");
+}
+
+TEST_F(CheckRun, FewerReportsThanExpectedAreCounted)
+{
+    const std::string cfg = checkDir("cfg");
+    settings.checkDirs[0].expectedCount = "4";
+    writeFile(cfg + "/PC.ini", report("PC", {}));
+    runner.StartCheck();
+    EXPECT_EQ(countNodesStartingWith("Число файлов в " + cfg + " уменьшилось с 4 до 1"), 1);
+    EXPECT_EQ(settings.checkDirs[0].expectedCount, "1");
+}
+
+TEST_F(CheckRun, AnExpectedCountThatIsNoNumberDoesNotStopTheRun)
+{
+    const std::string cfg = checkDir("cfg");
+    settings.checkDirs[0].expectedCount = "many";
+    writeFile(cfg + "/PC.ini", report("PC", {}));
+    runner.StartCheck();
+    EXPECT_EQ(countNodesStartingWith("Число файлов в " + cfg + " увеличилось с 0 до 1"), 1);
+    EXPECT_EQ(countNodesStartingWith("Окончание проверки"), 1);
+}
+
+TEST_F(CheckRun, ARunThatFoundNothingMayCloseTheProgram)
+{
+    const std::string cfg = checkDir("cfg");
+    settings.checkDirs[0].expectedCount = "1";
+    writeFile(cfg + "/PC.ini", report("PC", {}));
+    settings.closeIfAllOk = true;
+    runner.StartCheck();
+    EXPECT_EQ(std::count(view.events.begin(), view.events.end(), "close"), 1);
+
+    // The tree now holds more than two nodes: the next run leaves the program open.
+    runner.StartCheck();
+    EXPECT_EQ(std::count(view.events.begin(), view.events.end(), "close"), 1);
+}
+
+TEST_F(CheckRun, WarehouseModeSavesAndClosesAndNeverExpands)
+{
+    const std::string cfg = checkDir("cfg");
+    writeFile(cfg + "/PC.ini", report("PC", {"07.12.2026 08:00:00=ADDED Modem"}));
+    settings.warehouseMode = true;
+    settings.expandTree = true;
+    settings.closeIfAllOk = true;
+    settings.lowPriority = true;
+
+    runner.StartCheck();
+
+    EXPECT_FALSE(tree.topLevel()[1]->expanded);
+    const auto& events = view.events;
+    EXPECT_EQ(std::count(events.begin(), events.end(), "restore"), 0);
+    EXPECT_EQ(std::count(events.begin(), events.end(), "close"), 0);
+    const auto grid = std::find(events.begin(), events.end(), "grid on");
+    const auto save = std::find(events.begin(), events.end(), "save and close");
+    ASSERT_NE(save, events.end());
+    EXPECT_LT(grid, save);
+}
+
+TEST_F(CheckRun, ExpandTreeOpensEveryLevel)
+{
+    const std::string cfg = checkDir("cfg");
+    writeFile(cfg + "/PC.ini", report("PC", {"07.12.2026 08:00:00=ADDED Modem"}));
+    settings.expandTree = true;
+    runner.StartCheck();
+    EXPECT_TRUE(tree.topLevel()[1]->expanded);
+    EXPECT_TRUE(tree.topLevel()[1]->children()[0]->expanded);
+}
+
+TEST_F(CheckRun, ABadSignatureMakesAViolatorOnEveryRun)
+{
+    const std::string cfg = checkDir("cfg");
+    settings.noSignatureCheck = false;
+    writeFile(cfg + "/PC.ini", report("PC", {"06.12.2026 08:00:00=ADDED Modem", "07.12.2026 08:00:00=ADDED Printer"}) +
+                                   "[Signature]\r\n0=0000-0000-0000-0000-0000-0000-0000-0000\r\n");
+    const std::string computed =
+        CalcSignature(ProfileDocument::parse(report("PC", {"06.12.2026 08:00:00=ADDED Modem",
+                                                           "07.12.2026 08:00:00=ADDED Printer"})));
+
+    runner.StartCheck();
+    clock.set({2026, 12, 7, 9, 30, 0});
+    runner.StartCheck();
+
+    const std::string signatureText = "=Corvinax : нет или неверна подпись файла " + computed;
+    const auto nodes = dump();
+    EXPECT_EQ(std::count(nodes.begin(), nodes.end(), "2|07.12.2026 09:00:05" + signatureText + "|4/0|-1|||" + cfg + "/PC.ini"), 1);
+    EXPECT_EQ(std::count(nodes.begin(), nodes.end(), "2|07.12.2026 09:30:00" + signatureText + "|4/0|-1|||" + cfg + "/PC.ini"), 1);
+    EXPECT_EQ(countNodesStartingWith("07.12.2026 08:00:00=ADDED Printer"), 2);
+    EXPECT_EQ(countNodesStartingWith("06.12.2026"), 0);
+    EXPECT_EQ(stored(cfg, "PC.ini"), "07.12.2026 09:30:00");
+}
+
+TEST_F(CheckRun, SmartLinesAreDecodedAndKeepTheirPicture)
+{
+    const std::string cfg = checkDir("cfg");
+    writeFile(settings.smartFile, "[Main]\r\nParamName=ENG\r\n[ENG]\r\n5=Reallocated Sectors Count\r\n");
+    writeFile(cfg + "/PC.ini", report("PC", {"07.12.2026 08:00:00=Disk 0 SMART <5> : 12"}));
+    settings.filters.appendRow("Reallocated", 1);
+    runner.StartCheck();
+    EXPECT_EQ(dump()[3], "2|07.12.2026 08:00:00=Disk 0 SMART [5] Reallocated Sectors Count : 12|9/0|12|>>>||" + cfg +
+                             "/PC.ini");
+    EXPECT_FALSE(smart.loaded());
+}
+
+TEST_F(CheckRun, BackgroundModeShowsProgressInTheTitleAndGivesEverythingBack)
+{
+    const std::string cfg = checkDir("cfg");
+    for (const char* name : {"A.ini", "B.ini", "C.ini"})
+        writeFile(cfg + "/" + name, report(name, {}));
+    settings.lowPriority = true;
+    runner.StartCheck();
+    EXPECT_EQ(view.titles, (std::vector<std::string>{"0/0%", "50/50%", "100/100%", "Corvinax"}));
+    EXPECT_EQ(std::count(view.events.begin(), view.events.end(), "minimise"), 1);
+    EXPECT_EQ(std::count(view.events.begin(), view.events.end(), "restore"), 1);
+}
+
+TEST_F(CheckRun, BackgroundTitleWithOneReportPerDirectory)
+{
+    checkDir("a");
+    checkDir("b");
+    writeFile(settings.checkDirs[0].path + "/A.ini", report("A", {}));
+    writeFile(settings.checkDirs[1].path + "/B.ini", report("B", {}));
+    settings.lowPriority = true;
+    runner.StartCheck();
+    EXPECT_EQ(view.titles, (std::vector<std::string>{"100/0%", "100/100%", "Corvinax"}));
+}
+
+TEST_F(CheckRun, NoRunStartsInsideAnother)
+{
+    const std::string cfg = checkDir("cfg");
+    writeFile(cfg + "/PC.ini", report("PC", {"07.12.2026 08:00:00=ADDED Modem"}));
+    view.onPump = [this] { runner.StartCheck(); };
+    runner.StartCheck();
+    EXPECT_EQ(countNodesStartingWith("Начало проверки"), 1);
+    EXPECT_FALSE(runner.running());
+}
+
+TEST_F(CheckRun, StateIsOnDiskBeforeABoxAndSharedByTheSameDirectoryListedTwice)
+{
+    const std::string cfg = checkDir("cfg");
+    writeFile(cfg + "/PC.ini", report("PC", {"07.12.2026 08:00:00=ADDED Modem"}));
+    checkDir("empty");
+    std::string onDiskAtTheBox;
+    view.onMessage = [&](const std::string&) { onDiskAtTheBox = stored(cfg, "PC.ini"); };
+    settings.checkDirs.push_back({cfg, "1"});  // the same directory again
+
+    runner.StartCheck();
+
+    EXPECT_EQ(onDiskAtTheBox, "07.12.2026 08:00:00");
+    EXPECT_EQ(countNodesStartingWith("Компьютер :PC,"), 1);
+}
+
+TEST_F(CheckRun, AnUnwritableSettingsFileEndsTheRunCleanly)
+{
+    const std::string cfg = checkDir("cfg");
+    writeFile(cfg + "/PC.ini", report("PC", {"07.12.2026 08:00:00=ADDED Modem"}));
+    settingsPath = dir.file("no/such/dir/corvinax.ini");
+    CheckRunner failing{settings, settingsPath, tree, smart, view, clock};
+    failing.StartCheck();
+    EXPECT_EQ(view.messages, std::vector<std::string>{"Unable to write to " + settingsPath});
+    EXPECT_EQ(view.events.back(), "save shown");
+    EXPECT_NE(std::find(view.events.begin(), view.events.end(), "grid on"), view.events.end());
+    EXPECT_NE(std::find(view.events.begin(), view.events.end(), "exit on"), view.events.end());
+    EXPECT_FALSE(failing.running());
+}
+
+TEST_F(CheckRun, WorkingDirectoryIsCreatedAfterAskingOrNothingRuns)
+{
+    checkDir("cfg");
+    settings.useWorkDir = true;
+    settings.workDir = dir.file("work");
+
+    view.answer(false);
+    runner.StartCheck();
+    EXPECT_EQ(view.questions, std::vector<std::string>{"Создать каталог\r\n" + settings.workDir});
+    EXPECT_TRUE(tree.empty());
+
+    view.answer(true);
+    runner.StartCheck();
+    EXPECT_TRUE(std::filesystem::is_directory(settings.workDir));
+    EXPECT_EQ(countNodesStartingWith("Начало проверки"), 1);
+
+    settings.workDir = dir.file("no/parent");
+    view.answer(true);
+    runner.StartCheck();
+    EXPECT_EQ(view.messages.back(), "Ошибочный каталог\r\n" + settings.workDir);
+    EXPECT_EQ(countNodesStartingWith("Начало проверки"), 1);
+}
+
+}  // namespace
+}  // namespace corvinax

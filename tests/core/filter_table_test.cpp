@@ -1,0 +1,61 @@
+#include "check/filter_table.h"
+
+#include <gtest/gtest.h>
+
+namespace corvinax {
+namespace {
+
+struct ModeCase {
+    const char* mode;
+    int action;
+};
+
+class ModeToAction : public ::testing::TestWithParam<ModeCase> {};
+
+TEST_P(ModeToAction, IsTheFirstCaptionThatBeginsWithTheMode)
+{
+    FilterTable table;
+    table.insertRow(0, FilterRow{"x", "", std::nullopt});
+    table.setMode(0, GetParam().mode);
+    EXPECT_EQ(table.rows()[0].action, GetParam().action) << GetParam().mode;
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, ModeToAction,
+                         ::testing::Values(ModeCase{"Игнорировать", 0}, ModeCase{"Отмечать (!)", 1},
+                                           ModeCase{"Разворачивать", 2}, ModeCase{"Отм", 1}, ModeCase{"Р", 2},
+                                           ModeCase{"", 0}, ModeCase{"отмечать", 0}, ModeCase{"Expand", 0},
+                                           ModeCase{"Отмечать (!) и ещё", 0}),
+                         [](const auto& param) { return "Case" + std::to_string(param.index); });
+
+TEST(FilterMatch, FirstMatchingRowDecides)
+{
+    FilterTable table;
+    table.appendRow("", 1);          // an empty pattern matches nothing
+    table.appendRow("Printer", 1);
+    table.appendRow("Modem", 2);
+    table.appendRow("Print", 0);
+    table.appendRow("06.12.2026", 0);
+    table.insertRow(table.size(), FilterRow{"Disk", "", std::nullopt});  // no action chosen: ignore
+
+    using Effect = FilterOutcome::Effect;
+    EXPECT_EQ(table.match("06.12.2026 18:20:11=ADDED Printer").effect, Effect::MarkComputer);
+    EXPECT_EQ(table.match("k=ADDED Modem and Printer").effect, Effect::MarkComputer);
+    EXPECT_EQ(table.match("k=REMOVED Modem").effect, Effect::ExpandComputer);
+    EXPECT_EQ(table.match("k=Print server").effect, Effect::Drop);
+    EXPECT_EQ(table.match("06.12.2026 18:25:40=REMOVED Mouse").effect, Effect::Drop);
+    EXPECT_EQ(table.match("k=Disk 0").effect, Effect::Drop);
+    EXPECT_EQ(table.match("k=printer").effect, Effect::None);
+    EXPECT_EQ(table.match("k=printer").lineState, -1);
+    EXPECT_EQ(table.match("k=REMOVED Modem").lineState, 12);
+    EXPECT_EQ(FilterTable().match("anything").effect, Effect::None);
+}
+
+TEST(FilterMatch, AnyOtherActionExpands)
+{
+    FilterTable table;
+    table.insertRow(0, FilterRow{"x", "", 5});
+    EXPECT_EQ(table.match("k=x").effect, FilterOutcome::Effect::ExpandComputer);
+}
+
+}  // namespace
+}  // namespace corvinax
