@@ -7,12 +7,16 @@ namespace corvinax {
 ResultNode& ResultTree::append(std::vector<std::unique_ptr<ResultNode>>& siblings, ResultNode* parent,
                                std::string text)
 {
+    if (m_observer)
+        m_observer->nodeAboutToBeAdded(parent, siblings.size());
     auto node = std::make_unique<ResultNode>();
     node->text = std::move(text);
     node->m_parent = parent;
     node->m_row = siblings.size();
     siblings.push_back(std::move(node));
     ++m_count;
+    if (m_observer)
+        m_observer->nodeAdded();
     return *siblings.back();
 }
 
@@ -45,6 +49,8 @@ bool ResultTree::contains(const ResultNode& ancestor, const ResultNode* node) co
 
 void ResultTree::remove(ResultNode& node)
 {
+    if (m_observer)
+        m_observer->nodeAboutToBeRemoved(node);
     if (contains(node, m_selected))
         m_selected = nullptr;
     m_count -= countWithDescendants(node);
@@ -53,6 +59,8 @@ void ResultTree::remove(ResultNode& node)
     siblings.erase(siblings.begin() + static_cast<std::ptrdiff_t>(row));
     for (std::size_t i = row; i < siblings.size(); ++i)
         siblings[i]->m_row = i;
+    if (m_observer)
+        m_observer->nodeRemoved();
 }
 
 void ResultTree::forEachInDisplayOrder(const std::function<void(ResultNode&)>& visit) const

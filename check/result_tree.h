@@ -43,8 +43,21 @@ private:
     std::vector<std::unique_ptr<ResultNode>> m_children;
 };
 
+// Learns of nodes coming and going, so that a view of the tree can follow it.
+class ResultTreeObserver {
+public:
+    virtual ~ResultTreeObserver() = default;
+    // parent is nullptr for the top level.
+    virtual void nodeAboutToBeAdded(const ResultNode* parent, std::size_t row) = 0;
+    virtual void nodeAdded() = 0;
+    virtual void nodeAboutToBeRemoved(const ResultNode& node) = 0;
+    virtual void nodeRemoved() = 0;
+};
+
 class ResultTree {
 public:
+    void setObserver(ResultTreeObserver* observer) { m_observer = observer; }
+
     ResultNode& addTopLevel(std::string text);
     ResultNode& addChild(ResultNode& parent, std::string text);
     // Deletes the node with its record and its descendants.
@@ -71,6 +84,7 @@ private:
     std::vector<std::unique_ptr<ResultNode>> m_topLevel;
     std::size_t m_count = 0;
     ResultNode* m_selected = nullptr;
+    ResultTreeObserver* m_observer = nullptr;
 };
 
 // The node's record, created empty and attached when the node has none.

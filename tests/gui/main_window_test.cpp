@@ -4,12 +4,17 @@
 #include "support/scripted_dialogs.h"
 #include "support/temp_dir.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
+#include <QTreeView>
+
+#include <filesystem>
 
 #include <memory>
 #include <sys/stat.h>
@@ -131,6 +136,50 @@ private Q_SLOTS:
         click(*window, u"BitBtn1"_s);
         QVERIFY(test::readFile(settingsPath()).ends_with(
             "[CheckDirs]\r\nPath_0=/data/a\r\nCount_0=1\r\nPath_1=/data/c\r\nCount_1=3\r\n"));
+    }
+
+    void startButtonRunsACheckIntoTheTree()
+    {
+        const std::string cfg = m_dir->file("cfg");
+        std::filesystem::create_directory(cfg);
+        test::writeFile(cfg + "/PC.ini", "[Info]\r\nComputer_Name=PC\r\n[Config_changes]\r\n07.12.2026 08:00:00=ADDED Modem\r\n");
+        test::writeFile(settingsPath(), "[CheckDirs]\r\nPath_0=" + cfg + "\r\n");
+        auto window = createWindow();
+        window->show();
+        click(*window, u"ToolbarButton971"_s);
+
+        auto* tree = window->findChild<QTreeView*>(u"TreeView1"_s);
+        auto* model = tree->model();
+        QCOMPARE(model->rowCount(), 4);  // start, directory, count line, end
+        QCOMPARE(model->index(0, 0).data().toString(), u"Начало проверки 07.12.2026 09:00:05"_s);
+        QCOMPARE(model->index(0, 0, model->index(1, 0)).data().toString(), u"Компьютер :PC, Пользователь :"_s);
+        QCOMPARE(tree->currentIndex(), model->index(0, 0));
+        QVERIFY(window->findChild<QToolButton*>(u"ToolbarButton971"_s)->isHidden());
+        QVERIFY(window->findChild<QToolButton*>(u"BitBtn1"_s)->isEnabled());
+        QVERIFY(window->findChild<QProgressBar*>(u"Gauge1"_s)->isHidden());
+    }
+
+    void automaticStartRunsOnActivationButNeverInsideARun()
+    {
+        const std::string cfg = m_dir->file("cfg");
+        std::filesystem::create_directory(cfg);
+        test::writeFile(settingsPath(), "[Config]\r\nAutoRun=1\r\n[CheckDirs]\r\nPath_0=" + cfg + "\r\n");
+        auto window = createWindow();
+        QVERIFY(window->findChild<QToolButton*>(u"ToolbarButton971"_s)->isHidden());
+        // The empty directory's message box is answered while the run is still in progress; the
+        // window's activation then must not start a second run.
+        m_dialogs.onMessage = [&] {
+            QVERIFY(window->checkRunning());
+            QEvent activate(QEvent::WindowActivate);
+            QApplication::sendEvent(window.get(), &activate);
+            window->StartCheck();
+            addDirectory(*window, u"/data/added"_s);
+        };
+        QEvent activate(QEvent::WindowActivate);
+        QApplication::sendEvent(window.get(), &activate);
+        QCOMPARE(m_dialogs.messages.size(), std::size_t{1});
+        QCOMPARE(window->resultTree().count(), std::size_t{3});  // start, invalid directory, end
+        QCOMPARE(window->settings().checkDirs.size(), std::size_t{1});
     }
 };
 

@@ -3,6 +3,7 @@
 #include "app/dialogs.h"
 
 #include <deque>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -15,7 +16,12 @@ class ScriptedDialogs final : public Dialogs {
 public:
     void answer(bool yes) { m_answers.push_back(yes); }
 
-    void showMessage(const std::string& text) override { messages.push_back(text); }
+    void showMessage(const std::string& text) override
+    {
+        messages.push_back(text);
+        if (onMessage)
+            onMessage();
+    }
     bool askYesNo(const std::string& text) override
     {
         questions.push_back(text);
@@ -26,6 +32,7 @@ public:
         return yes;
     }
 
+    std::function<void()> onMessage;
     std::vector<std::string> messages;
     std::vector<std::string> questions;
 
