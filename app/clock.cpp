@@ -1,5 +1,7 @@
 #include "app/clock.h"
 
+#include "app/calendar.h"
+
 #include <cstdio>
 #include <ctime>
 
@@ -7,11 +9,7 @@ namespace corvinax {
 
 LocalDateTime SystemClock::now() const
 {
-    const std::time_t seconds = std::time(nullptr);
-    std::tm local{};
-    ::localtime_r(&seconds, &local);
-    return LocalDateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-                         local.tm_hour,        local.tm_min,     local.tm_sec};
+    return toLocal(std::time(nullptr));
 }
 
 std::string formatDateTime(const LocalDateTime& moment)

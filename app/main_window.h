@@ -2,6 +2,7 @@
 
 #include "app/settings.h"
 #include "check/check_run.h"
+#include "check/drive_mapper.h"
 #include "check/result_tree.h"
 #include "check/run_view.h"
 #include "check/smart_decoder.h"
@@ -89,6 +90,7 @@ private:
     Settings m_settings;
     ResultTree m_tree;
     SmartDecoder m_smart;
+    NoNetworkDriveMapper m_driveMapper;
     CheckRunner m_runner;
     ResultTreeModel* m_treeModel = nullptr;
 

@@ -4,8 +4,8 @@
 #include "app/paths.h"
 #include "app/settings.h"
 #include "check/background_priority.h"
+#include "check/file_operations.h"
 #include "check/node_images.h"
-#include "check/report_enumeration.h"
 #include "check/result_tree.h"
 #include "check/smart_decoder.h"
 #include "profile/error.h"
@@ -86,18 +86,12 @@ long percentage(int position, int maximum)
     return std::lrint(static_cast<double>(position) * 100.0 / static_cast<double>(maximum));
 }
 
-bool isDirectory(const std::string& path)
-{
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
 }  // namespace
 
 CheckRunner::CheckRunner(Settings& settings, std::string settingsPath, ResultTree& tree, SmartDecoder& smart,
-                         RunView& view, const Clock& clock)
+                         RunView& view, const Clock& clock, DriveMapper& mapper)
     : m_settings(settings), m_settingsPath(std::move(settingsPath)), m_tree(tree), m_smart(smart), m_view(view),
-      m_clock(clock)
+      m_clock(clock), m_intake(settings, view, tree, clock, mapper)
 {
 }
 
@@ -160,6 +154,7 @@ void CheckRunner::RunConfigCheck()
         m_stateFile.emplace(m_settingsPath);
         m_view.pumpEvents();
         m_reportTotal = 0;
+        m_intake.beginRun(m_background);
         if (!m_singleDirectory) {
             m_gauge2.maximum = static_cast<int>(directoryCount) - 1;
             setGauge(RunView::Gauge::Directories, m_gauge2);
@@ -167,6 +162,7 @@ void CheckRunner::RunConfigCheck()
         for (std::size_t i = 0; i < directoryCount; ++i)
             checkDirectory(i);
         m_stateFile.reset();
+        m_intake.endRun();
 
         m_tree.addTopLevel("Окончание проверки " + now() + ", проверено " + std::to_string(m_reportTotal) + " конф." +
                            ", обнаружено нарушителей : " + std::to_string(m_violators));
@@ -193,12 +189,9 @@ void CheckRunner::checkDirectory(std::size_t index)
 {
     m_listedPath = m_settings.checkDirs[index].path;
     const int expected = parseCount(m_settings.checkDirs[index].expectedCount);
-    m_readPath = m_listedPath;
     m_directoryNode = nullptr;
-
-    std::vector<std::string> kept;
-    for (ReportCandidate& candidate : listReportCandidates(m_readPath, [this] { m_view.pumpEvents(); }))
-        kept.push_back(std::move(candidate.name));
+    m_readPath = m_intake.mapDirectory(m_listedPath);
+    const std::vector<std::string> kept = m_intake.collectReports(m_readPath, m_listedPath);
     m_reportTotal += kept.size();
 
     if (kept.empty()) {
@@ -250,11 +243,12 @@ void CheckRunner::checkReport(const std::string& name, std::size_t reportIndex, 
 {
     m_gauge2.position = static_cast<int>(m_singleDirectory ? reportIndex : directoryIndex);
     setGauge(RunView::Gauge::Directories, m_gauge2);
-    const std::string reportPath = joinPath(m_readPath, name);
+    const std::string readFrom = m_intake.prepareReport(m_readPath, name);
     Gauge1Progress(static_cast<int>(reportIndex));
     m_view.pumpEvents();
 
-    Report report = Report::read(reportPath);
+    Report report = Report::read(readFrom);
+    m_intake.releaseReport(name);
     std::vector<std::string>& lines = report.changeLines();
     if (!m_settings.noSignatureCheck) {
         const std::string computed = CalcSignature(report.document());

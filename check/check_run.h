@@ -3,6 +3,7 @@
 // The check run: one pass over every check directory that reads each report, decides whether its
 // computer changed since the last run, and builds the violators' branches of the result tree.
 
+#include "check/report_intake.h"
 #include "check/run_view.h"
 #include "profile/profile_file.h"
 
@@ -13,6 +14,7 @@
 namespace corvinax {
 
 class Clock;
+class DriveMapper;
 class LoweredPriority;
 class ResultNode;
 class ResultTree;
@@ -24,7 +26,7 @@ class CheckRunner {
 public:
     // settings is read at the moment of use: the window keeps it current while a run pumps events.
     CheckRunner(Settings& settings, std::string settingsPath, ResultTree& tree, SmartDecoder& smart,
-                RunView& view, const Clock& clock);
+                RunView& view, const Clock& clock, DriveMapper& mapper);
 
     // The only way into a run. Does nothing while a run is in progress.
     void StartCheck();
@@ -56,6 +58,7 @@ private:
     SmartDecoder& m_smart;
     RunView& m_view;
     const Clock& m_clock;
+    ReportIntake m_intake;
 
     bool m_running = false;
     // Per run.

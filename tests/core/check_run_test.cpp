@@ -1,85 +1,15 @@
-#include "app/settings.h"
-#include "check/check_run.h"
-#include "check/result_tree.h"
-#include "check/smart_decoder.h"
-#include "profile/profile_document.h"
-#include "reports/check_sign.h"
-#include "support/fake_clock.h"
-#include "support/fake_run_view.h"
-#include "support/temp_dir.h"
+#include "check_run_fixture.h"
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
 #include <sys/stat.h>
 
 namespace corvinax {
 namespace {
 
+using test::CheckRun;
 using test::readFile;
-using test::TempDir;
+using test::report;
+using test::signedReport;
 using test::writeFile;
-
-std::string signedReport(const std::string& text)
-{
-    return text + "[Signature]\r\n0=" + CalcSignature(ProfileDocument::parse(text)) + "\r\n";
-}
-
-std::string report(const std::string& computer, const std::vector<std::string>& changes)
-{
-    std::string text = "[Info]\r\nComputer_Name=" + computer + "\r\n[Config_changes]\r\n";
-    for (const std::string& line : changes)
-        text += line + "\r\n";
-    return text;
-}
-
-class CheckRun : public ::testing::Test {
-protected:
-    CheckRun() { settings.smartFile = dir.file("Smart"); }
-
-    std::string checkDir(const std::string& name)
-    {
-        const std::string path = dir.file(name);
-        std::filesystem::create_directories(path);
-        settings.checkDirs.push_back({path, "0"});
-        return path;
-    }
-
-    // Every node in display order: level|text|image/selected|state, then the record when present.
-    std::vector<std::string> dump() const
-    {
-        std::vector<std::string> lines;
-        tree.forEachInDisplayOrder([&](ResultNode& node) {
-            std::string line = std::to_string(node.level()) + "|" + node.text + "|" + std::to_string(node.imageIndex) +
-                               "/" + std::to_string(node.selectedIndex) + "|" + std::to_string(node.stateIndex);
-            if (node.data)
-                line += "|" + node.data->mark + "|" + node.data->macAddr + "|" + node.data->reportPath;
-            lines.push_back(line);
-        });
-        return lines;
-    }
-
-    std::string stored(const std::string& section, const std::string& key)
-    {
-        return ProfileDocument::parse(readFile(settingsPath)).value(section, key).value_or("<none>");
-    }
-
-    int countNodesStartingWith(const std::string& prefix) const
-    {
-        int found = 0;
-        tree.forEachInDisplayOrder([&](ResultNode& node) { found += node.text.starts_with(prefix); });
-        return found;
-    }
-
-    TempDir dir;
-    Settings settings;
-    ResultTree tree;
-    test::FakeRunView view;
-    test::FakeClock clock;
-    SmartDecoder smart{[this] { return settings.smartFile; }};
-    std::string settingsPath = dir.file("corvinax.ini");
-    CheckRunner runner{settings, settingsPath, tree, smart, view, clock};
-};
 
 TEST_F(CheckRun, WorkedExampleNodeForNode)
 {
@@ -415,7 +345,7 @@ TEST_F(CheckRun, AnUnwritableSettingsFileEndsTheRunCleanly)
     const std::string cfg = checkDir("cfg");
     writeFile(cfg + "/PC.ini", report("PC", {"07.12.2026 08:00:00=ADDED Modem"}));
     settingsPath = dir.file("no/such/dir/corvinax.ini");
-    CheckRunner failing{settings, settingsPath, tree, smart, view, clock};
+    CheckRunner failing{settings, settingsPath, tree, smart, view, clock, mapper};
     failing.StartCheck();
     EXPECT_EQ(view.messages, std::vector<std::string>{"Unable to write to " + settingsPath});
     EXPECT_EQ(view.events.back(), "save shown");
