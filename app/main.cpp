@@ -15,6 +15,7 @@ int main(int argc, char* argv[])
     StartupOptions options;
     const std::string programDirectory = executableDirectory();
     options.settingsPath = joinPath(programDirectory, "corvinax.ini");
+    options.executablePath = executablePath();
     options.defaults = DefaultPaths::forThisMachine(programDirectory, homeDirectory());
     options.warehouseFromCommandLine = selectsWarehouseMode(argc, argv);
 

@@ -28,7 +28,8 @@ using namespace Qt::StringLiterals;
 MainWindow::MainWindow(StartupOptions options, Dialogs& dialogs, const Clock& clock, QWidget* parent)
     : QMainWindow(parent), m_options(std::move(options)), m_dialogs(dialogs), m_clock(clock),
       m_smart([this] { return m_settings.smartFile; }),
-      m_runner(m_settings, m_options.settingsPath, m_tree, m_smart, *this, m_clock, m_driveMapper)
+      m_runner(m_settings, m_options.settingsPath, m_tree, m_smart, *this, m_clock, m_driveMapper,
+               LogHeader{windowCaption(), m_options.executablePath})
 {
     setObjectName(u"Form1"_s);
     auto* central = new QWidget(this);

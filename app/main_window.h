@@ -27,6 +27,7 @@ class ResultTreeModel;
 // What the entry hands the main window.
 struct StartupOptions {
     std::string settingsPath;
+    std::string executablePath;
     DefaultPaths defaults;
     bool warehouseFromCommandLine = false;
 };

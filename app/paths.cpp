@@ -22,14 +22,19 @@ std::string joinPath(std::string_view directory, std::string_view name)
     return joined;
 }
 
-std::string executableDirectory()
+std::string executablePath()
 {
     char path[PATH_MAX];
     const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0)
-        return ".";
-    const std::string executable(path, static_cast<std::size_t>(length));
+    return length > 0 ? std::string(path, static_cast<std::size_t>(length)) : std::string();
+}
+
+std::string executableDirectory()
+{
+    const std::string executable = executablePath();
     const std::size_t slash = executable.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
     return slash == 0 ? "/" : executable.substr(0, slash);
 }
 

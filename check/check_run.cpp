@@ -8,6 +8,7 @@
 #include "check/node_images.h"
 #include "check/result_tree.h"
 #include "check/smart_decoder.h"
+#include "output/warehouse_export.h"
 #include "profile/error.h"
 #include "profile/text.h"
 #include "reports/check_sign.h"
@@ -89,9 +90,9 @@ long percentage(int position, int maximum)
 }  // namespace
 
 CheckRunner::CheckRunner(Settings& settings, std::string settingsPath, ResultTree& tree, SmartDecoder& smart,
-                         RunView& view, const Clock& clock, DriveMapper& mapper)
+                         RunView& view, const Clock& clock, DriveMapper& mapper, LogHeader logHeader)
     : m_settings(settings), m_settingsPath(std::move(settingsPath)), m_tree(tree), m_smart(smart), m_view(view),
-      m_clock(clock), m_intake(settings, view, tree, clock, mapper)
+      m_clock(clock), m_intake(settings, view, tree, clock, mapper), m_logHeader(std::move(logHeader))
 {
 }
 
@@ -100,6 +101,7 @@ void CheckRunner::StartCheck()
     if (m_running)
         return;
     m_running = true;
+    m_outcome = Outcome{};
     m_view.showResultsPage();
     m_view.setExitEnabled(false);
     try {
@@ -136,6 +138,7 @@ void CheckRunner::RunConfigCheck()
         m_view.showMessage("Для заполнения перечня каталогов нажмите на кнопку \"Добавить\"");
         return;
     }
+    m_outcome.ran = true;
     {
         DetachedFilterGrid detached(m_view);
         BackgroundMode background(m_view, m_settings.lowPriority);
@@ -171,18 +174,31 @@ void CheckRunner::RunConfigCheck()
         m_background = false;
         finishRun();
     }
-    if (m_settings.warehouseMode)
+    if (m_settings.warehouseMode) {
+        m_outcome.exported = WarehouseExport(m_settings, m_tree, m_view, m_clock, m_logHeader).WriteMervoDBF();
         m_view.saveSettingsAndClose();
+    }
 }
 
 void CheckRunner::finishRun()
 {
     if (m_tree.count() < 3 && m_settings.closeIfAllOk && !m_settings.warehouseMode)
         m_view.closeMainWindow();
+    writeCheckLog();
     if (m_settings.expandTree && !m_settings.warehouseMode)
         m_tree.expandAll();
     m_tree.select(m_tree.empty() ? nullptr : m_tree.topLevel().front().get());
     m_view.presentResults();
+}
+
+// A log that cannot be written is reported; the run still ends as usual, export included.
+void CheckRunner::writeCheckLog()
+{
+    try {
+        CheckLog(m_settings.logFileName, m_logHeader).writeRunBlock(m_tree, m_settings.logFileSizeMB);
+    } catch (const Error& error) {
+        showMessage(error.what());
+    }
 }
 
 void CheckRunner::checkDirectory(std::size_t index)

@@ -5,6 +5,7 @@
 
 #include "check/report_intake.h"
 #include "check/run_view.h"
+#include "output/check_log.h"
 #include "profile/profile_file.h"
 
 #include <cstddef>
@@ -26,11 +27,19 @@ class CheckRunner {
 public:
     // settings is read at the moment of use: the window keeps it current while a run pumps events.
     CheckRunner(Settings& settings, std::string settingsPath, ResultTree& tree, SmartDecoder& smart,
-                RunView& view, const Clock& clock, DriveMapper& mapper);
+                RunView& view, const Clock& clock, DriveMapper& mapper, LogHeader logHeader);
 
     // The only way into a run. Does nothing while a run is in progress.
     void StartCheck();
     bool running() const { return m_running; }
+
+    // How the last StartCheck went: whether a run took place, and whether its export (warehouse
+    // mode only) could write the table.
+    struct Outcome {
+        bool ran = false;
+        std::optional<bool> exported;
+    };
+    const Outcome& lastOutcome() const { return m_outcome; }
 
 private:
     struct Gauge {
@@ -43,6 +52,7 @@ private:
     void checkReport(const std::string& name, std::size_t reportIndex, std::size_t directoryIndex);
     void addViolator(const Violation& violation);
     void finishRun();
+    void writeCheckLog();
     bool workDirReady();
 
     void Gauge1Progress(int position);
@@ -59,8 +69,10 @@ private:
     RunView& m_view;
     const Clock& m_clock;
     ReportIntake m_intake;
+    LogHeader m_logHeader;
 
     bool m_running = false;
+    Outcome m_outcome;
     // Per run.
     std::optional<ProfileFile> m_stateFile;
     bool m_background = false;

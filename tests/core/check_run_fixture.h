@@ -45,7 +45,12 @@ public:
 
 class CheckRun : public ::testing::Test {
 protected:
-    CheckRun() { settings.smartFile = dir.file("Smart"); }
+    CheckRun()
+    {
+        settings.smartFile = dir.file("Smart");
+        settings.logFileName = dir.file("corvinax.log");
+        settings.logFileSizeMB = 10;
+    }
 
     std::string checkDir(const std::string& name)
     {
@@ -89,7 +94,8 @@ protected:
     SmartDecoder smart{[this] { return settings.smartFile; }};
     std::string settingsPath = dir.file("corvinax.ini");
     RecordingDriveMapper mapper;
-    CheckRunner runner{settings, settingsPath, tree, smart, view, clock, mapper};
+    LogHeader logHeader{"Caption v.2.00", "/opt/corvinax/corvinax"};
+    CheckRunner runner{settings, settingsPath, tree, smart, view, clock, mapper, logHeader};
 };
 
 }  // namespace corvinax::test

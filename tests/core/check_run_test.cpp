@@ -345,7 +345,7 @@ TEST_F(CheckRun, AnUnwritableSettingsFileEndsTheRunCleanly)
     const std::string cfg = checkDir("cfg");
     writeFile(cfg + "/PC.ini", report("PC", {"07.12.2026 08:00:00=ADDED Modem"}));
     settingsPath = dir.file("no/such/dir/corvinax.ini");
-    CheckRunner failing{settings, settingsPath, tree, smart, view, clock, mapper};
+    CheckRunner failing{settings, settingsPath, tree, smart, view, clock, mapper, logHeader};
     failing.StartCheck();
     EXPECT_EQ(view.messages, std::vector<std::string>{"Unable to write to " + settingsPath});
     EXPECT_EQ(view.events.back(), "save shown");

@@ -34,7 +34,8 @@ private:
 
     std::unique_ptr<MainWindow> createWindow(bool warehouse = false)
     {
-        StartupOptions options{settingsPath(), DefaultPaths::forThisMachine("/opt/tools", "/home/admin"), warehouse};
+        StartupOptions options{settingsPath(), "/opt/tools/corvinax",
+                               DefaultPaths::forThisMachine("/opt/tools", m_dir->path()), warehouse};
         return std::make_unique<MainWindow>(options, m_dialogs, m_clock);
     }
 

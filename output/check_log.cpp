@@ -1,0 +1,155 @@
+#include "output/check_log.h"
+
+#include "check/result_tree.h"
+#include "profile/error.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace corvinax {
+
+namespace {
+
+constexpr std::size_t kMaxLineTail = 250;
+
+std::string field(const ResultNode& node, std::string AdditionalData::*member)
+{
+    return node.data ? (*node.data).*member : std::string();
+}
+
+// The message texts of the toolkit the administrators know, with the file they concern.
+std::string ioErrorText(int error, const std::string& path)
+{
+    std::string text;
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR: text = "File not found"; break;
+    case ENAMETOOLONG:
+    case EINVAL:
+    case EISDIR: text = "Invalid filename"; break;
+    case EMFILE:
+    case ENFILE: text = "Too many open files"; break;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case ETXTBSY: text = "File access denied"; break;
+    case ENOSPC:
+    case EDQUOT: text = "Disk full"; break;
+    default: text = "I/O error " + std::to_string(error); break;
+    }
+    return text + ": " + path;
+}
+
+bool writeAll(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string logLine(const ResultNode& node)
+{
+    const std::string mark = field(node, &AdditionalData::mark);
+    switch (node.level()) {
+    case 0: return mark + node.text;
+    case 1:
+        return " MAC<" + field(node, &AdditionalData::macAddr) + ">FILE<" + field(node, &AdditionalData::reportPath) +
+               "> " + mark + node.text;
+    default: {
+        const std::size_t equals = node.text.find('=');
+        if (equals == std::string::npos)
+            return "   " + node.text;
+        return "   " + node.text.substr(0, equals + 1) + mark + node.text.substr(equals + 1, kMaxLineTail);
+    }
+    }
+}
+
+std::string rotatedLogName(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of("/\\");
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return path + ".old";
+    return path.substr(0, dot) + ".old";
+}
+
+std::string logPathFromField(std::string_view field)
+{
+    if (field.size() >= 2 && field.front() == '"' && field.back() == '"')
+        field = field.substr(1, field.size() - 2);
+    return std::string(field);
+}
+
+CheckLog::CheckLog(std::string path, LogHeader header) : m_path(logPathFromField(path)), m_header(std::move(header))
+{
+}
+
+void CheckLog::writeRunBlock(const ResultTree& tree, int sizeLimitMB)
+{
+    if (tree.count() <= 2 || m_path.empty())
+        return;
+    rotateIfLarger(sizeLimitMB);
+    std::string block;
+    tree.forEachInDisplayOrder([&block](ResultNode& node) { block += logLine(node) + "\r\n"; });
+    append(std::move(block) + "\r\n");
+}
+
+void CheckLog::appendLines(const std::vector<std::string>& lines)
+{
+    if (m_path.empty())
+        return;
+    std::string block;
+    for (const std::string& line : lines)
+        block += line + "\r\n";
+    append(std::move(block) + "\r\n");
+}
+
+// A failed delete or rename is let pass: the block then goes to the big file.
+void CheckLog::rotateIfLarger(int sizeLimitMB)
+{
+    struct stat info {};
+    if (sizeLimitMB <= 0 || ::stat(m_path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return;
+    if (static_cast<std::int64_t>(info.st_size) <= static_cast<std::int64_t>(sizeLimitMB) * 1048576)
+        return;
+    const std::string rotated = rotatedLogName(m_path);
+    ::unlink(rotated.c_str());
+    (void)::rename(m_path.c_str(), rotated.c_str());
+}
+
+void CheckLog::append(std::string text)
+{
+    int fd = ::open(m_path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+        text = m_header.caption + "\r\n" + m_header.executablePath + "\r\n\r\n" + text;
+    } else if (errno == EEXIST) {
+        fd = ::open(m_path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    }
+    if (fd < 0)
+        throw Error(ioErrorText(errno, m_path));
+    // A block that does not fit is taken back, so the log keeps only whole blocks.
+    struct stat before {};
+    const bool sized = ::fstat(fd, &before) == 0;
+    const bool written = writeAll(fd, text);
+    const int writeError = errno;
+    if (!written && sized)
+        (void)::ftruncate(fd, before.st_size);
+    const bool closed = ::close(fd) == 0;
+    if (!written || !closed)
+        throw Error(ioErrorText(written ? errno : writeError, m_path));
+}
+
+}  // namespace corvinax

@@ -1,0 +1,51 @@
+#pragma once
+
+// The check log: a plain-text history to which every run that found something appends its result
+// tree, one line per node, rotated by size.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace corvinax {
+
+class ResultNode;
+class ResultTree;
+
+// The first two lines of a new log.
+struct LogHeader {
+    std::string caption;         // the main window's caption
+    std::string executablePath;  // the program's executable, full path
+};
+
+// The line of one node: Mark and text at level 0; MAC, report path, Mark and text at level 1;
+// three blanks and the text with Mark after its first "=" (at most 250 characters after it) below.
+std::string logLine(const ResultNode& node);
+
+// The log's name with its extension replaced by ".old" (or ".old" appended when it has none).
+std::string rotatedLogName(const std::string& path);
+
+// The log path as a file field holds it, without the quotes a file dialog puts around a name with
+// a blank.
+std::string logPathFromField(std::string_view field);
+
+class CheckLog {
+public:
+    CheckLog(std::string path, LogHeader header);
+
+    // Appends the whole tree, then an empty line, when the tree holds more than two nodes; rotates
+    // the log first when it is larger than sizeLimitMB MiB (0 or less: never). Throws Error naming
+    // the file when it cannot be written.
+    void writeRunBlock(const ResultTree& tree, int sizeLimitMB);
+    // Appends the lines, then an empty line; never rotates. Throws Error like writeRunBlock.
+    void appendLines(const std::vector<std::string>& lines);
+
+private:
+    void rotateIfLarger(int sizeLimitMB);
+    void append(std::string text);
+
+    std::string m_path;
+    LogHeader m_header;
+};
+
+}  // namespace corvinax
