@@ -11,8 +11,9 @@ public:
     virtual ~Dialogs() = default;
     // A plain message box with an OK button.
     virtual void showMessage(const std::string& text) = 0;
-    // A warning box with Yes and No; true for Yes.
-    virtual bool askYesNo(const std::string& text) = 0;
+    // A warning box with Yes and No; true for Yes. unattendedAnswer is the answer that loses
+    // nothing, given when nobody is there to ask.
+    virtual bool askYesNo(const std::string& text, bool unattendedAnswer) = 0;
 };
 
 }  // namespace corvinax

@@ -23,6 +23,12 @@ int main(int argc, char* argv[])
     QtDialogs dialogs;
     MainWindow window(options, dialogs, clock);
     dialogs.setParent(&window);
-    window.show();
+    if (window.unattended()) {
+        QApplication::setQuitOnLastWindowClosed(false);
+        window.showMinimized();
+        QMetaObject::invokeMethod(&window, &MainWindow::runUnattended, Qt::QueuedConnection);
+    } else {
+        window.show();
+    }
     return QApplication::exec();
 }

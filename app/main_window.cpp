@@ -21,6 +21,8 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include <iostream>
+
 namespace corvinax {
 
 using namespace Qt::StringLiterals;
@@ -157,6 +159,7 @@ void MainWindow::FormCreate()
     m_settings.warehouseMode = m_options.warehouseFromCommandLine;
     ProfileFile file(m_options.settingsPath);
     loadSettings(file, m_settings, m_options.defaults);
+    m_unattended = m_settings.warehouseMode;
     ListBox1->clear();
     for (const CheckDirectory& directory : m_settings.checkDirs)
         ListBox1->addItem(fromCp1251(directory.path));
@@ -172,10 +175,14 @@ bool MainWindow::event(QEvent* event)
     return handled;
 }
 
+// In warehouse mode the program starts its one run itself (runUnattended), so that it runs once
+// and also where no window is ever activated.
 void MainWindow::FormActivate()
 {
-    if (m_settings.warehouseMode)
+    if (m_settings.warehouseMode) {
         showMinimized();
+        return;
+    }
     if (m_settings.checkDirs.empty())
         PageControl1->setCurrentWidget(TabSheet2);
     else if (m_settings.autoRun)
@@ -196,10 +203,28 @@ void MainWindow::BitBtn1Click()
     try {
         saveSettings(file, m_settings, m_clock);
     } catch (const Error& error) {
-        m_dialogs.showMessage(error.what());
+        showMessage(error.what());
         return;
     }
     close();
+}
+
+void MainWindow::runUnattended()
+{
+    StartCheck();
+    const CheckRunner::Outcome& outcome = m_runner.lastOutcome();
+    int status = 0;
+    if (!outcome.ran)
+        status = 1;  // nothing to check, or no working directory
+    else if (!outcome.exported.has_value())
+        status = 3;  // the run stopped on an error before its export
+    else if (!*outcome.exported)
+        status = 2;  // the warehouse table could not be opened
+    else if (isVisible())
+        status = 4;  // the settings could not be saved
+    if (isVisible())
+        close();
+    QCoreApplication::exit(status);
 }
 
 void MainWindow::ToolbarButton971Click()
@@ -234,12 +259,18 @@ void MainWindow::Button2Click()
 
 void MainWindow::showMessage(const std::string& text)
 {
-    m_dialogs.showMessage(text);
+    if (m_unattended)
+        std::cerr << fromCp1251(text).toStdString() << std::endl;
+    else
+        m_dialogs.showMessage(text);
 }
 
-bool MainWindow::askYesNo(const std::string& text)
+bool MainWindow::askYesNo(const std::string& text, bool unattendedAnswer)
 {
-    return m_dialogs.askYesNo(text);
+    if (!m_unattended)
+        return m_dialogs.askYesNo(text, unattendedAnswer);
+    std::cerr << fromCp1251(text).toStdString() << (unattendedAnswer ? " - Yes" : " - No") << std::endl;
+    return unattendedAnswer;
 }
 
 void MainWindow::pumpEvents()

@@ -45,6 +45,12 @@ public:
     bool warehouseMode() const { return m_settings.warehouseMode; }
     const ResultTree& resultTree() const { return m_tree; }
     bool checkRunning() const { return m_runner.running(); }
+    // Warehouse mode was chosen at start: nobody watches, so no box waits for an answer.
+    bool unattended() const { return m_unattended; }
+
+    // The unattended warehouse run: one check, the export, the save, then the program ends with
+    // 0 when all of it went through and a non-zero status otherwise.
+    void runUnattended();
 
     // Saves every setting and closes the window; a refused save is shown and the window stays.
     void BitBtn1Click();
@@ -68,7 +74,7 @@ private:
 
     // RunView
     void showMessage(const std::string& text) override;
-    bool askYesNo(const std::string& text) override;
+    bool askYesNo(const std::string& text, bool unattendedAnswer) override;
     void pumpEvents() override;
     void showResultsPage() override;
     void setExitEnabled(bool enabled) override;
@@ -89,6 +95,7 @@ private:
     Dialogs& m_dialogs;
     const Clock& m_clock;
     Settings m_settings;
+    bool m_unattended = false;
     ResultTree m_tree;
     SmartDecoder m_smart;
     NoNetworkDriveMapper m_driveMapper;

@@ -12,7 +12,7 @@ void QtDialogs::showMessage(const std::string& text)
     QMessageBox::information(m_parent, QApplication::applicationName(), fromCp1251(text));
 }
 
-bool QtDialogs::askYesNo(const std::string& text)
+bool QtDialogs::askYesNo(const std::string& text, bool)
 {
     return QMessageBox::warning(m_parent, QApplication::applicationName(), fromCp1251(text),
                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;

@@ -123,7 +123,7 @@ bool CheckRunner::workDirReady()
     const std::string workDir = m_settings.workDir;
     if (isDirectory(workDir))
         return true;
-    if (!m_view.askYesNo("Создать каталог\r\n" + workDir))
+    if (!m_view.askYesNo("Создать каталог\r\n" + workDir, true))
         return false;
     if (workDir.empty() || ::mkdir(workDir.c_str(), 0777) != 0) {
         m_view.showMessage("Ошибочный каталог\r\n" + workDir);

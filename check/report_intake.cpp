@@ -70,7 +70,7 @@ bool ReportIntake::chooseForRemoval(const std::string& readPath, const std::stri
                                  "Удалить файл конфигурации ?";
     if (m_background)
         m_view.restore();
-    const bool remove = m_view.askYesNo(question);
+    const bool remove = m_view.askYesNo(question, false);
     if (m_background)
         m_view.minimise();
     return remove;

@@ -129,7 +129,12 @@ bool WarehouseExport::WriteMervoDBF()
         table->close(today.year, today.month, today.day);
     }
     m_progress.push_back(now() + " работа закончена");
-    CheckLog(m_settings.logFileName, m_logHeader).appendLines(m_progress);
+    // The table is written by now: a log that cannot take the progress lines is only reported.
+    try {
+        CheckLog(m_settings.logFileName, m_logHeader).appendLines(m_progress);
+    } catch (const Error& error) {
+        m_view.showMessage(error.what());
+    }
     return table != nullptr;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/settings.h"
+#include "app/version.h"
 #include "check/check_run.h"
 #include "check/drive_mapper.h"
 #include "check/result_tree.h"
@@ -52,6 +53,24 @@ protected:
         settings.logFileSizeMB = 10;
     }
 
+    // The worked example of the check run: one directory, PC-07 a violator with a marked line.
+    std::string setUpWorkedExample()
+    {
+        const std::string cfg = checkDir("cfg");
+        settings.checkDirs[0].expectedCount = "1";
+        settings.noSignatureCheck = false;
+        settings.filters.appendRow("Printer", 1);
+        writeFile(settingsPath, "[" + cfg + "]\r\nPC-07.ini=05.12.2026 09:10:00\r\nPC-12.ini=01.12.2026 08:00:00\r\n");
+        writeFile(cfg + "/PC-07.ini",
+                  signedReport("[Info]\r\nComputer_Name=PC-07\r\nParam_1=ivanov\r\nMAC_Addr=00-0C-29-3A-5B-7C\r\n"
+                               "[Config_changes]\r\n05.12.2026 09:10:00=ADDED Modem\r\n"
+                               "06.12.2026 18:20:11=ADDED Printer\r\n06.12.2026 18:25:40=REMOVED Modem\r\n"));
+        writeFile(cfg + "/PC-12.ini", signedReport("[Info]\r\nComputer_Name=PC-12\r\n[Config_changes]\r\n"
+                                                   "01.12.2026 08:00:00=ADDED Disk\r\n"));
+        view.onPump = [this] { clock.set({2026, 12, 7, 9, 0, 9}); };
+        return cfg;
+    }
+
     std::string checkDir(const std::string& name)
     {
         const std::string path = dir.file(name);
@@ -94,7 +113,7 @@ protected:
     SmartDecoder smart{[this] { return settings.smartFile; }};
     std::string settingsPath = dir.file("corvinax.ini");
     RecordingDriveMapper mapper;
-    LogHeader logHeader{"Caption v.2.00", "/opt/corvinax/corvinax"};
+    LogHeader logHeader{windowCaption(), "/opt/corvinax/corvinax"};
     CheckRunner runner{settings, settingsPath, tree, smart, view, clock, mapper, logHeader};
 };
 

@@ -22,7 +22,7 @@ public:
         if (onMessage)
             onMessage();
     }
-    bool askYesNo(const std::string& text) override
+    bool askYesNo(const std::string& text, bool) override
     {
         questions.push_back(text);
         if (m_answers.empty())
