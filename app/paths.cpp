@@ -1,5 +1,7 @@
 #include "app/paths.h"
 
+#include "profile/native_text.h"
+
 #include <climits>
 #include <cstdlib>
 #include <pwd.h>
@@ -26,7 +28,7 @@ std::string executablePath()
 {
     char path[PATH_MAX];
     const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    return length > 0 ? std::string(path, static_cast<std::size_t>(length)) : std::string();
+    return length > 0 ? fromNativeName(std::string_view(path, static_cast<std::size_t>(length))) : std::string();
 }
 
 std::string executableDirectory()
@@ -41,9 +43,9 @@ std::string executableDirectory()
 std::string homeDirectory()
 {
     if (const char* home = std::getenv("HOME"); home && *home)
-        return home;
+        return fromNativeName(home);
     if (const passwd* entry = ::getpwuid(::getuid()); entry && entry->pw_dir)
-        return entry->pw_dir;
+        return fromNativeName(entry->pw_dir);
     return "/";
 }
 

@@ -10,6 +10,7 @@
 #include "check/smart_decoder.h"
 #include "output/warehouse_export.h"
 #include "profile/error.h"
+#include "profile/native_text.h"
 #include "profile/text.h"
 #include "reports/check_sign.h"
 #include "reports/report.h"
@@ -125,7 +126,7 @@ bool CheckRunner::workDirReady()
         return true;
     if (!m_view.askYesNo("Создать каталог\r\n" + workDir, true))
         return false;
-    if (workDir.empty() || ::mkdir(workDir.c_str(), 0777) != 0) {
+    if (workDir.empty() || ::mkdir(nativePath(workDir).c_str(), 0777) != 0) {
         m_view.showMessage("Ошибочный каталог\r\n" + workDir);
         return false;
     }

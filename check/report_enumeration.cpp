@@ -1,5 +1,7 @@
 #include "check/report_enumeration.h"
 
+#include "profile/native_text.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
@@ -13,7 +15,7 @@ std::vector<ReportCandidate> listReportCandidates(const std::string& directory,
     std::vector<ReportCandidate> candidates;
     if (directory.empty())
         return candidates;  // never the current directory in place of a listed one
-    std::unique_ptr<DIR, int (*)(DIR*)> handle(::opendir(directory.c_str()), ::closedir);
+    std::unique_ptr<DIR, int (*)(DIR*)> handle(::opendir(nativePath(directory).c_str()), ::closedir);
     if (!handle)
         return candidates;
     const int fd = ::dirfd(handle.get());
@@ -25,7 +27,7 @@ std::vector<ReportCandidate> listReportCandidates(const std::string& directory,
             continue;
         if (beforeEach)
             beforeEach();
-        candidates.push_back(ReportCandidate{entry->d_name, info.st_mtim.tv_sec});
+        candidates.push_back(ReportCandidate{fromNativeName(entry->d_name), info.st_mtim.tv_sec});
     }
     return candidates;
 }

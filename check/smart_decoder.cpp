@@ -1,20 +1,13 @@
 #include "check/smart_decoder.h"
 
+#include "check/file_operations.h"
 #include "profile/profile_file.h"
-
-#include <sys/stat.h>
 
 namespace corvinax {
 
 namespace {
 
 constexpr std::size_t kMaxTail = 255;
-
-bool isRegularFile(const std::string& path)
-{
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
 
 bool containsSmart(std::string_view line)
 {

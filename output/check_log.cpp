@@ -2,6 +2,7 @@
 
 #include "check/result_tree.h"
 #include "profile/error.h"
+#include "profile/native_text.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -121,22 +122,23 @@ void CheckLog::appendLines(const std::vector<std::string>& lines)
 void CheckLog::rotateIfLarger(int sizeLimitMB)
 {
     struct stat info {};
-    if (sizeLimitMB <= 0 || ::stat(m_path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+    if (sizeLimitMB <= 0 || ::stat(nativePath(m_path).c_str(), &info) != 0 || !S_ISREG(info.st_mode))
         return;
     if (static_cast<std::int64_t>(info.st_size) <= static_cast<std::int64_t>(sizeLimitMB) * 1048576)
         return;
     const std::string rotated = rotatedLogName(m_path);
-    ::unlink(rotated.c_str());
-    (void)::rename(m_path.c_str(), rotated.c_str());
+    ::unlink(nativePath(rotated).c_str());
+    (void)::rename(nativePath(m_path).c_str(), nativePath(rotated).c_str());
 }
 
 void CheckLog::append(std::string text)
 {
-    int fd = ::open(m_path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const std::string native = nativePath(m_path);
+    int fd = ::open(native.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0) {
         text = m_header.caption + "\r\n" + m_header.executablePath + "\r\n\r\n" + text;
     } else if (errno == EEXIST) {
-        fd = ::open(m_path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+        fd = ::open(native.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
     }
     if (fd < 0)
         throw Error(ioErrorText(errno, m_path));

@@ -1,6 +1,7 @@
 #include "output/dbf_table.h"
 
 #include "profile/error.h"
+#include "profile/native_text.h"
 
 #include <shapefil.h>
 
@@ -20,7 +21,7 @@ struct DbfTable::Handle {
 std::unique_ptr<DbfTable> DbfTable::open(const std::string& path)
 {
     auto handle = std::make_unique<Handle>();
-    handle->dbf = DBFOpen(path.c_str(), "rb+");
+    handle->dbf = DBFOpen(nativePath(path).c_str(), "rb+");
     if (!handle->dbf)
         return nullptr;
     return std::unique_ptr<DbfTable>(new DbfTable(std::move(handle), path));

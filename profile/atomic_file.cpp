@@ -1,10 +1,11 @@
 #include "profile/atomic_file.h"
 
+#include "profile/native_text.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <fcntl.h>
-#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -73,7 +74,7 @@ mode_t creationMode()
 bool readWholeFile(const std::string& path, std::string& bytes)
 {
     bytes.clear();
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    FileDescriptor file(::open(nativePath(path).c_str(), O_RDONLY | O_CLOEXEC));
     if (file.get() < 0)
         return false;
     struct stat info {};
@@ -97,7 +98,7 @@ bool readWholeFile(const std::string& path, std::string& bytes)
 
 bool replaceFileAtomically(const std::string& path, std::string_view bytes)
 {
-    const std::string target = resolveLink(path);
+    const std::string target = resolveLink(nativePath(path));
     struct stat existing {};
     const bool exists = ::stat(target.c_str(), &existing) == 0;
     if (exists && (!S_ISREG(existing.st_mode) || (existing.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0))

@@ -1,5 +1,7 @@
 #include "profile/file_stamp.h"
 
+#include "profile/native_text.h"
+
 #include <sys/stat.h>
 
 namespace corvinax {
@@ -7,7 +9,7 @@ namespace corvinax {
 FileStamp FileStamp::of(const std::string& path)
 {
     struct stat info {};
-    if (::stat(path.c_str(), &info) != 0)
+    if (::stat(nativePath(path).c_str(), &info) != 0)
         return {};
     return FileStamp{true, static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
                      static_cast<std::int64_t>(info.st_size),

@@ -41,6 +41,23 @@ TEST_F(CheckRun, WorkedExampleNodeForNode)
     EXPECT_EQ(nodes[8], "0|Окончание проверки 07.12.2026 09:00:09, проверено 2 конф., обнаружено нарушителей : 0|0/0|-1");
 }
 
+TEST_F(CheckRun, CyrillicDirectoryAndFileNamesAreFoundAndKeptAsProgramText)
+{
+    // Program text is code page 1251; the names on disk are UTF-8.
+    const std::string utf8Directory = dir.path() + "/\xD0\xBE\xD1\x82\xD0\xB4\xD0\xB5\xD0\xBB";  // отдел
+    std::filesystem::create_directory(utf8Directory);
+    writeFile(utf8Directory + "/\xD0\x9F\xD0\x9A-07.ini", report("PC", {"07.12.2026 08:00:00=ADDED Modem"}));  // ПК-07
+    const std::string listed = dir.path() + "/отдел";
+    settings.checkDirs.push_back({listed, "1"});
+
+    runner.StartCheck();
+
+    EXPECT_EQ(stored(listed, "ПК-07.ini"), "07.12.2026 08:00:00");
+    EXPECT_EQ(tree.topLevel()[1]->text, listed);
+    EXPECT_EQ(tree.topLevel()[1]->children()[0]->data->reportPath, listed + "/ПК-07.ini");
+    EXPECT_TRUE(view.messages.empty());
+}
+
 TEST_F(CheckRun, EmptyDirectoryListOnlySaysHowToFillIt)
 {
     runner.StartCheck();

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QStyledItemDelegate>
+#include <QTableView>
+
+namespace corvinax {
+
+// DBGrid1: the grid of the line filter table. Insert adds a row before the current one, Ctrl+Del
+// deletes the current one; the action column offers the pick list and takes typed text too.
+class FilterGrid final : public QTableView {
+    Q_OBJECT
+
+public:
+    explicit FilterGrid(QWidget* parent = nullptr);
+
+    // Saves an edit still open in a cell into the table.
+    void postEdit();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
+class ModePickListDelegate final : public QStyledItemDelegate {
+    Q_OBJECT
+
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override;
+    void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override;
+};
+
+}  // namespace corvinax

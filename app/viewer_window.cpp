@@ -1,0 +1,95 @@
+#include "app/viewer_window.h"
+
+#include "app/text_codec.h"
+#include "check/file_operations.h"
+#include "check/node_images.h"
+#include "check/result_tree.h"
+#include "profile/profile_file.h"
+
+#include <QDialogButtonBox>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace corvinax {
+
+using namespace Qt::StringLiterals;
+
+ViewerWindow::ViewerWindow(QWidget* parent) : QDialog(parent), TreeView1(new QTreeWidget(this)), Panel1(new QWidget(this))
+{
+    setObjectName(u"Form2"_s);
+    setWindowTitle(u"Просмотр"_s);
+    resize(668, 418);
+    TreeView1->setObjectName(u"TreeView1"_s);
+    TreeView1->setHeaderHidden(true);
+    TreeView1->setIndentation(19);
+    Panel1->setFixedHeight(34);
+    auto* ok = new QPushButton(u"OK"_s, Panel1);
+    ok->setObjectName(u"BitBtn1"_s);
+    ok->setDefault(true);
+    ok->setFixedSize(80, 26);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    auto* panelLayout = new QHBoxLayout(Panel1);
+    panelLayout->setContentsMargins(0, 4, 28, 4);
+    panelLayout->addStretch();
+    panelLayout->addWidget(ok);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(TreeView1);
+    layout->addWidget(Panel1);
+}
+
+void ViewerWindow::setSource(const ResultNode* selected, bool expand)
+{
+    m_selected = selected;
+    m_expand = expand;
+}
+
+void ViewerWindow::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    FormActivate();
+}
+
+void ViewerWindow::FormActivate()
+{
+    TreeView1->clear();
+    TreeView1->addTopLevelItem(new QTreeWidgetItem(QStringList{u"Файл не найден"_s}));
+    const std::string path = m_selected && m_selected->data ? m_selected->data->reportPath : std::string();
+    if (path.empty())
+        return;
+    TreeView1->clear();
+    TreeView1->addTopLevelItem(new QTreeWidgetItem(QStringList{fromCp1251(path)}));
+    // The highest computer node above the selection names the window.
+    QString caption = u"Просмотр конфигурации"_s;
+    for (const ResultNode* node = m_selected; node; node = node->parent()) {
+        if (node->imageIndex == kImageComputer)
+            caption = fromCp1251(node->text);
+    }
+    setWindowTitle(caption);
+    ShowCfgFile(path);
+    TreeView1->setCurrentItem(TreeView1->topLevelItem(0));
+    TreeView1->setFocus();
+}
+
+bool ViewerWindow::ShowCfgFile(const std::string& path)
+{
+    if (!isRegularFile(path))
+        return false;
+    ProfileFile report(path);
+    const std::vector<std::string> sections = report.readSectionNames();
+    if (sections.empty())
+        return false;
+    for (const std::string& section : sections) {
+        auto* sectionItem = new QTreeWidgetItem(QStringList{fromCp1251(section)});
+        TreeView1->addTopLevelItem(sectionItem);
+        TreeView1->setCurrentItem(sectionItem);
+        for (const std::string& key : report.readKeyNames(section))
+            sectionItem->addChild(new QTreeWidgetItem(QStringList{fromCp1251(key + " : " + report.readString(section, key, ""))}));
+    }
+    if (m_expand)
+        TreeView1->expandAll();
+    return true;
+}
+
+}  // namespace corvinax

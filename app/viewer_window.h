@@ -1,0 +1,43 @@
+#pragma once
+
+// TForm2: shows the configuration report behind a result node, section by section.
+
+#include <QDialog>
+
+#include <string>
+
+class QTreeWidget;
+class QWidget;
+
+namespace corvinax {
+
+class ResultNode;
+
+class ViewerWindow final : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit ViewerWindow(QWidget* parent = nullptr);
+
+    // What the next showing presents: the selected result node, and whether to expand everything.
+    void setSource(const ResultNode* selected, bool expand);
+
+    // Fills the tree from the report as it is now; runs each time the window is shown.
+    void FormActivate();
+    // Adds the report's sections and their "key : value" lines; false for a missing file or a file
+    // without sections.
+    bool ShowCfgFile(const std::string& path);
+
+    QTreeWidget* tree() const { return TreeView1; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    const ResultNode* m_selected = nullptr;
+    bool m_expand = false;
+    QTreeWidget* TreeView1;
+    QWidget* Panel1;
+};
+
+}  // namespace corvinax

@@ -1,0 +1,93 @@
+#include "profile/native_text.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <iconv.h>
+#include <stdexcept>
+
+namespace corvinax {
+
+namespace {
+
+class Converter {
+public:
+    Converter(const char* to, const char* from) : m_handle(::iconv_open(to, from))
+    {
+        if (m_handle == reinterpret_cast<iconv_t>(-1))
+            throw std::runtime_error(std::string("iconv cannot convert from ") + from + " to " + to);
+    }
+    ~Converter() { ::iconv_close(m_handle); }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+
+    // An input character that cannot be converted is replaced and skipped.
+    std::string convert(std::string_view input, std::string_view replacement, bool inputIsUtf8)
+    {
+        ::iconv(m_handle, nullptr, nullptr, nullptr, nullptr);
+        std::string output;
+        output.reserve(input.size() * 2);
+        char* in = const_cast<char*>(input.data());
+        std::size_t inLeft = input.size();
+        char buffer[4096];
+        while (inLeft > 0) {
+            char* out = buffer;
+            std::size_t outLeft = sizeof buffer;
+            const std::size_t result = ::iconv(m_handle, &in, &inLeft, &out, &outLeft);
+            output.append(buffer, sizeof buffer - outLeft);
+            if (result == static_cast<std::size_t>(-1) && errno != E2BIG) {
+                output += replacement;
+                const std::size_t skip = std::min(inputIsUtf8 ? sequenceLength(static_cast<unsigned char>(*in)) : 1, inLeft);
+                in += skip;
+                inLeft -= skip;
+            }
+        }
+        return output;
+    }
+
+private:
+    static std::size_t sequenceLength(unsigned char lead)
+    {
+        if (lead >= 0xF0)
+            return 4;
+        if (lead >= 0xE0)
+            return 3;
+        return lead >= 0xC0 ? 2 : 1;
+    }
+
+    iconv_t m_handle;
+};
+
+bool isAscii(std::string_view text)
+{
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+}  // namespace
+
+std::string cp1251ToUtf8(std::string_view text)
+{
+    if (isAscii(text))
+        return std::string(text);
+    thread_local Converter converter("UTF-8", "CP1251");
+    return converter.convert(text, "\xEF\xBF\xBD", false);
+}
+
+std::string utf8ToCp1251(std::string_view text)
+{
+    if (isAscii(text))
+        return std::string(text);
+    thread_local Converter converter("CP1251", "UTF-8");
+    return converter.convert(text, "?", true);
+}
+
+std::string nativePath(std::string_view path)
+{
+    return cp1251ToUtf8(path);
+}
+
+std::string fromNativeName(std::string_view name)
+{
+    return utf8ToCp1251(name);
+}
+
+}  // namespace corvinax
