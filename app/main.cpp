@@ -1,4 +1,5 @@
 #include "app/clock.h"
+#include "app/desktop_services.h"
 #include "app/main_window.h"
 #include "app/paths.h"
 #include "app/qt_dialogs.h"
@@ -21,7 +22,8 @@ int main(int argc, char* argv[])
 
     SystemClock clock;
     QtDialogs dialogs;
-    MainWindow window(options, dialogs, clock);
+    QtDesktopServices desktop;
+    MainWindow window(options, dialogs, desktop, clock);
     dialogs.setParent(&window);
     if (window.unattended()) {
         QApplication::setQuitOnLastWindowClosed(false);

@@ -1,24 +1,26 @@
 #include "app/main_window.h"
 
+#include "app/desktop_services.h"
 #include "app/dialogs.h"
+#include "app/filter_grid.h"
+#include "app/filter_table_model.h"
+#include "app/path_edit.h"
 #include "app/result_tree_model.h"
+#include "app/result_tree_view.h"
 #include "app/text_codec.h"
 #include "app/version.h"
+#include "app/viewer_window.h"
 #include "profile/error.h"
+#include "profile/native_text.h"
 #include "profile/profile_file.h"
 
 #include <QApplication>
-#include <QCloseEvent>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QLineEdit>
+#include <QCloseEvent>
 #include <QListWidget>
 #include <QProgressBar>
-#include <QPushButton>
-#include <QStyle>
 #include <QTabWidget>
 #include <QToolButton>
-#include <QTreeView>
 #include <QVBoxLayout>
 
 #include <iostream>
@@ -27,8 +29,9 @@ namespace corvinax {
 
 using namespace Qt::StringLiterals;
 
-MainWindow::MainWindow(StartupOptions options, Dialogs& dialogs, const Clock& clock, QWidget* parent)
-    : QMainWindow(parent), m_options(std::move(options)), m_dialogs(dialogs), m_clock(clock),
+MainWindow::MainWindow(StartupOptions options, Dialogs& dialogs, DesktopServices& desktop, const Clock& clock,
+                       QWidget* parent)
+    : QMainWindow(parent), m_options(std::move(options)), m_dialogs(dialogs), m_desktop(desktop), m_clock(clock),
       m_smart([this] { return m_settings.smartFile; }),
       m_runner(m_settings, m_options.settingsPath, m_tree, m_smart, *this, m_clock, m_driveMapper,
                LogHeader{windowCaption(), m_options.executablePath})
@@ -50,107 +53,18 @@ MainWindow::MainWindow(StartupOptions options, Dialogs& dialogs, const Clock& cl
     layout->addWidget(createBottomPanel());
     setCentralWidget(central);
     resize(835, 582);
+    m_viewer = new ViewerWindow(this);
     FormCreate();
 }
 
-// The model follows the tree, which goes with the window's members before the child widgets.
+// The models follow the tree and the filter table, which go with the window's members before the
+// child widgets do.
 MainWindow::~MainWindow()
 {
+    delete TreeView1;
     delete m_treeModel;
-}
-
-QWidget* MainWindow::createResultsPage()
-{
-    auto* page = new QWidget(this);
-    page->setObjectName(u"TabSheet1"_s);
-    m_treeModel = new ResultTreeModel(m_tree, this);
-    TreeView1 = new QTreeView(page);
-    TreeView1->setObjectName(u"TreeView1"_s);
-    TreeView1->setModel(m_treeModel);
-    TreeView1->setHeaderHidden(true);
-    TreeView1->setUniformRowHeights(true);
-    TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    TreeView1->setIndentation(19);
-    auto* layout = new QVBoxLayout(page);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(TreeView1);
-    return page;
-}
-
-QWidget* MainWindow::createSettingsPage()
-{
-    auto* page = new QWidget(this);
-    page->setObjectName(u"TabSheet2"_s);
-    ListBox1 = new QListWidget(page);
-    ListBox1->setObjectName(u"ListBox1"_s);
-
-    auto* column = new QVBoxLayout;
-    column->addWidget(new QLabel(u"Проверять файлы в каталогах :"_s, page));
-    DirectoryEdit1 = new QLineEdit(fromCp1251(m_options.defaults.browseFolder), page);
-    DirectoryEdit1->setObjectName(u"DirectoryEdit1"_s);
-    column->addWidget(DirectoryEdit1);
-    auto* buttons = new QHBoxLayout;
-    auto* button1 = new QPushButton(u"< Добавить"_s, page);
-    button1->setObjectName(u"Button1"_s);
-    auto* button2 = new QPushButton(u"Удалить >"_s, page);
-    button2->setObjectName(u"Button2"_s);
-    connect(button1, &QPushButton::clicked, this, &MainWindow::Button1Click);
-    connect(button2, &QPushButton::clicked, this, &MainWindow::Button2Click);
-    buttons->addWidget(button1);
-    buttons->addWidget(button2);
-    column->addLayout(buttons);
-    column->addStretch();
-
-    auto* layout = new QHBoxLayout(page);
-    layout->addWidget(ListBox1, 417);
-    layout->addLayout(column, 402);
-    return page;
-}
-
-QWidget* MainWindow::createAnalysisPage()
-{
-    auto* page = new QWidget(this);
-    page->setObjectName(u"TabSheet3"_s);
-    return page;
-}
-
-QWidget* MainWindow::createBottomPanel()
-{
-    auto* panel = new QWidget(this);
-    panel->setObjectName(u"Panel1"_s);
-    panel->setFixedHeight(33);
-    ToolbarButton971 = new QToolButton(panel);
-    ToolbarButton971->setObjectName(u"ToolbarButton971"_s);
-    ToolbarButton971->setAutoRaise(true);
-    ToolbarButton971->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
-    ToolbarButton971->setToolTip(u"Запустить проверку"_s);
-    connect(ToolbarButton971, &QToolButton::clicked, this, &MainWindow::ToolbarButton971Click);
-
-    auto* gauges = new QVBoxLayout;
-    gauges->setSpacing(1);
-    for (QProgressBar** gauge : {&Gauge1, &Gauge2}) {
-        *gauge = new QProgressBar(panel);
-        (*gauge)->setObjectName(gauge == &Gauge1 ? u"Gauge1"_s : u"Gauge2"_s);
-        (*gauge)->setRange(-1, 0);
-        (*gauge)->setValue(0);
-        (*gauge)->setTextVisible(false);
-        (*gauge)->setMaximumHeight(12);
-        (*gauge)->hide();
-        gauges->addWidget(*gauge);
-    }
-
-    BitBtn1 = new QToolButton(panel);
-    BitBtn1->setObjectName(u"BitBtn1"_s);
-    BitBtn1->setAutoRaise(true);
-    BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
-    BitBtn1->setToolTip(u"Выход"_s);
-    connect(BitBtn1, &QToolButton::clicked, this, &MainWindow::BitBtn1Click);
-    auto* layout = new QHBoxLayout(panel);
-    layout->setContentsMargins(0, 0, 5, 0);
-    layout->addWidget(ToolbarButton971);
-    layout->addLayout(gauges, 1);
-    layout->addWidget(BitBtn1);
-    return panel;
+    delete DBGrid1;
+    delete m_filterModel;
 }
 
 void MainWindow::FormCreate()
@@ -160,11 +74,13 @@ void MainWindow::FormCreate()
     ProfileFile file(m_options.settingsPath);
     loadSettings(file, m_settings, m_options.defaults);
     m_unattended = m_settings.warehouseMode;
-    ListBox1->clear();
-    for (const CheckDirectory& directory : m_settings.checkDirs)
-        ListBox1->addItem(fromCp1251(directory.path));
+    loadControls();
+    bindControls();
     PageControl1->setCurrentWidget(TabSheet2);
-    ToolbarButton971->setVisible(!m_settings.autoRun);
+    DirectoryEdit1->lineEdit()->setFocus();
+    CheckBox4DelClick();
+    CheckBox6Click();
+    CheckBox5Click();
 }
 
 bool MainWindow::event(QEvent* event)
@@ -197,8 +113,19 @@ void MainWindow::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
+void MainWindow::StartCheck()
+{
+    m_runner.StartCheck();
+}
+
+void MainWindow::ToolbarButton971Click()
+{
+    StartCheck();
+}
+
 void MainWindow::BitBtn1Click()
 {
+    DBGrid1->postEdit();
     ProfileFile file(m_options.settingsPath);
     try {
         saveSettings(file, m_settings, m_clock);
@@ -227,40 +154,10 @@ void MainWindow::runUnattended()
     QCoreApplication::exit(status);
 }
 
-void MainWindow::ToolbarButton971Click()
-{
-    StartCheck();
-}
-
-void MainWindow::StartCheck()
-{
-    m_runner.StartCheck();
-}
-
-// The directory list stays as it is while a run walks it.
-void MainWindow::Button1Click()
-{
-    if (m_runner.running())
-        return;
-    m_settings.checkDirs.push_back(CheckDirectory{toCp1251(DirectoryEdit1->text())});
-    ListBox1->addItem(DirectoryEdit1->text());
-}
-
-void MainWindow::Button2Click()
-{
-    if (m_runner.running())
-        return;
-    const int row = ListBox1->currentRow();
-    if (row < 0 || !ListBox1->currentItem() || !ListBox1->currentItem()->isSelected())
-        return;
-    delete ListBox1->takeItem(row);
-    m_settings.checkDirs.erase(m_settings.checkDirs.begin() + row);
-}
-
 void MainWindow::showMessage(const std::string& text)
 {
     if (m_unattended)
-        std::cerr << fromCp1251(text).toStdString() << std::endl;
+        std::cerr << cp1251ToUtf8(text) << std::endl;
     else
         m_dialogs.showMessage(text);
 }
@@ -269,7 +166,7 @@ bool MainWindow::askYesNo(const std::string& text, bool unattendedAnswer)
 {
     if (!m_unattended)
         return m_dialogs.askYesNo(text, unattendedAnswer);
-    std::cerr << fromCp1251(text).toStdString() << (unattendedAnswer ? " - Yes" : " - No") << std::endl;
+    std::cerr << cp1251ToUtf8(text) << (unattendedAnswer ? " - Yes" : " - No") << std::endl;
     return unattendedAnswer;
 }
 
@@ -288,32 +185,11 @@ void MainWindow::setExitEnabled(bool enabled)
     BitBtn1->setEnabled(enabled);
 }
 
-void MainWindow::hideStartButton()
+void MainWindow::setFilterGridAttached(bool attached)
 {
-    ToolbarButton971->hide();
-}
-
-void MainWindow::showSaveButton()
-{
-    // The save button comes with the result actions.
-}
-
-void MainWindow::showGauges(bool visible)
-{
-    Gauge1->setVisible(visible);
-    Gauge2->setVisible(visible);
-}
-
-void MainWindow::setGauge(Gauge gauge, int maximum, int position)
-{
-    QProgressBar* bar = gauge == Gauge::Reports ? Gauge1 : Gauge2;
-    bar->setRange(-1, std::max(maximum, -1));
-    bar->setValue(position);
-}
-
-void MainWindow::setFilterGridAttached(bool)
-{
-    // The filter grid comes with the string-analysis page.
+    if (!attached)
+        DBGrid1->postEdit();
+    DBGrid1->setEnabled(attached);
 }
 
 void MainWindow::presentResults()
@@ -325,14 +201,6 @@ void MainWindow::presentResults()
     applyExpansion();
     if (const ResultNode* selected = m_tree.selected())
         TreeView1->setCurrentIndex(m_treeModel->indexOf(selected));
-}
-
-void MainWindow::applyExpansion()
-{
-    m_tree.forEachInDisplayOrder([this](ResultNode& node) {
-        if (node.expanded)
-            TreeView1->setExpanded(m_treeModel->indexOf(&node), true);
-    });
 }
 
 std::string MainWindow::applicationTitle() const

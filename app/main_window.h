@@ -11,18 +11,30 @@
 
 #include <string>
 
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLabel;
 class QLineEdit;
 class QListWidget;
+class QMenu;
+class QModelIndex;
 class QProgressBar;
 class QTabWidget;
 class QToolButton;
-class QTreeView;
 
 namespace corvinax {
 
 class Clock;
+class DaySpinBox;
+class DesktopServices;
 class Dialogs;
+class FilterGrid;
+class FilterTableModel;
+class PathEdit;
 class ResultTreeModel;
+class ResultTreeView;
+class ViewerWindow;
 
 // What the entry hands the main window.
 struct StartupOptions {
@@ -32,45 +44,70 @@ struct StartupOptions {
     bool warehouseFromCommandLine = false;
 };
 
-// The main window. Its handlers carry the names of the control events they answer; it is also
-// what a check run sees of the window.
+// TForm1, the main window. Its handlers carry the names of the control events they answer; it is
+// also what a check run sees of the window.
 class MainWindow : public QMainWindow, private RunView {
     Q_OBJECT
 
 public:
-    MainWindow(StartupOptions options, Dialogs& dialogs, const Clock& clock, QWidget* parent = nullptr);
+    MainWindow(StartupOptions options, Dialogs& dialogs, DesktopServices& desktop, const Clock& clock,
+               QWidget* parent = nullptr);
     ~MainWindow() override;
 
     const Settings& settings() const { return m_settings; }
     bool warehouseMode() const { return m_settings.warehouseMode; }
-    const ResultTree& resultTree() const { return m_tree; }
+    ResultTree& resultTree() { return m_tree; }
     bool checkRunning() const { return m_runner.running(); }
     // Warehouse mode was chosen at start: nobody watches, so no box waits for an answer.
     bool unattended() const { return m_unattended; }
+    ViewerWindow* viewer() const { return m_viewer; }
 
     // The unattended warehouse run: one check, the export, the save, then the program ends with
     // 0 when all of it went through and a non-zero status otherwise.
     void runUnattended();
 
+    void StartCheck();
     // Saves every setting and closes the window; a refused save is shown and the window stays.
     void BitBtn1Click();
+    void BitBtn2Click();
     void Button1Click();
     void Button2Click();
     void ToolbarButton971Click();
-    void StartCheck();
+    void N1Click();
+    void N2Click();
+    void N3Click();
+    void RxLabel1Click();
+    void CheckBox4DelClick();
+    void CheckBox4Del2Click();
+    void CheckBox5Click();
+    void CheckBox6Click();
 
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void FormCreate();
     void FormActivate();
+    void Panel1Resize();
+    void PasswordChange();
+    void TreeView1Change(const QModelIndex& current);
+    void TreeView1DblClick(const QModelIndex& index);
+
     QWidget* createResultsPage();
     QWidget* createSettingsPage();
+    QWidget* createDirectoryColumn(QWidget* page);
+    QWidget* createOptionsColumn(QWidget* page);
+    QWidget* createLinkBox(QWidget* page);
     QWidget* createAnalysisPage();
     QWidget* createBottomPanel();
+    void loadControls();
+    void bindControls();
     void applyExpansion();
+    ResultNode* selectedNode() const;
+    void setEnabledAndColoured(QWidget* widget, bool enabled);
+    void placeSaveButton();
 
     // RunView
     void showMessage(const std::string& text) override;
@@ -93,6 +130,7 @@ private:
 
     StartupOptions m_options;
     Dialogs& m_dialogs;
+    DesktopServices& m_desktop;
     const Clock& m_clock;
     Settings m_settings;
     bool m_unattended = false;
@@ -100,19 +138,56 @@ private:
     SmartDecoder m_smart;
     NoNetworkDriveMapper m_driveMapper;
     CheckRunner m_runner;
+
     ResultTreeModel* m_treeModel = nullptr;
+    FilterTableModel* m_filterModel = nullptr;
+    ViewerWindow* m_viewer = nullptr;
 
     QTabWidget* PageControl1 = nullptr;
     QWidget* TabSheet1 = nullptr;
     QWidget* TabSheet2 = nullptr;
     QWidget* TabSheet3 = nullptr;
-    QTreeView* TreeView1 = nullptr;
+    ResultTreeView* TreeView1 = nullptr;
+    QMenu* PopupMenu1 = nullptr;
+    QAction* N1 = nullptr;
+    QAction* N2 = nullptr;
+    QAction* N3 = nullptr;
+    FilterGrid* DBGrid1 = nullptr;
+
     QListWidget* ListBox1 = nullptr;
-    QLineEdit* DirectoryEdit1 = nullptr;
+    PathEdit* DirectoryEdit1 = nullptr;
+    QCheckBox* CheckBox1 = nullptr;
+    QCheckBox* CheckBox2 = nullptr;
+    QCheckBox* CheckBox3 = nullptr;
+    QCheckBox* CheckBox4 = nullptr;
+    QCheckBox* CheckBox5 = nullptr;
+    QCheckBox* CheckBox6 = nullptr;
+    QCheckBox* CheckBox7 = nullptr;
+    QCheckBox* CheckBox4Del = nullptr;
+    QCheckBox* CheckBox4Del1 = nullptr;
+    QCheckBox* CheckBox4Del2 = nullptr;
+    DaySpinBox* SpinEdit1 = nullptr;
+    QLabel* Label5 = nullptr;
+    PathEdit* CopyDir = nullptr;
+    PathEdit* FilenameEdit1 = nullptr;
+    PathEdit* FilenameEdit2 = nullptr;
+    PathEdit* DirectoryEdit2 = nullptr;
+    QComboBox* ComboBox1 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label7 = nullptr;
+    QLineEdit* LoginName = nullptr;
+    QLineEdit* Password = nullptr;
+    QLabel* RxLabel1 = nullptr;
+
+    QWidget* Panel1 = nullptr;
     QToolButton* ToolbarButton971 = nullptr;
+    QToolButton* BitBtn2 = nullptr;
     QToolButton* BitBtn1 = nullptr;
     QProgressBar* Gauge1 = nullptr;
     QProgressBar* Gauge2 = nullptr;
 };
+
+// The web page of the program: its own documentation, shipped beside it.
+QUrl productPage();
 
 }  // namespace corvinax

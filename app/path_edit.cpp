@@ -2,6 +2,7 @@
 
 #include "app/desktop_services.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLineEdit>

@@ -1,5 +1,6 @@
 #include "app/result_tree_model.h"
 
+#include "app/image_list.h"
 #include "app/text_codec.h"
 
 namespace corvinax {
@@ -65,6 +66,7 @@ QVariant ResultTreeModel::data(const QModelIndex& index, int role) const
         return {};
     switch (role) {
     case Qt::DisplayRole: return fromCp1251(item->text);
+    case Qt::DecorationRole: return nodeDecoration(item->imageIndex, item->stateIndex);
     case ImageRole: return item->imageIndex;
     case StateRole: return item->stateIndex;
     case LevelRole: return item->level();

@@ -1,5 +1,7 @@
 #include "app/main_window.h"
+#include "app/path_edit.h"
 #include "app/text_codec.h"
+#include "scripted_desktop.h"
 #include "support/fake_clock.h"
 #include "support/scripted_dialogs.h"
 #include "support/temp_dir.h"
@@ -28,6 +30,7 @@ class MainWindowTest : public QObject {
 private:
     std::unique_ptr<test::TempDir> m_dir;
     test::ScriptedDialogs m_dialogs;
+    test::ScriptedDesktop m_desktop;
     test::FakeClock m_clock;
 
     std::string settingsPath() const { return m_dir->file("corvinax.ini"); }
@@ -36,7 +39,7 @@ private:
     {
         StartupOptions options{settingsPath(), "/opt/tools/corvinax",
                                DefaultPaths::forThisMachine("/opt/tools", m_dir->path()), warehouse};
-        return std::make_unique<MainWindow>(options, m_dialogs, m_clock);
+        return std::make_unique<MainWindow>(options, m_dialogs, m_desktop, m_clock);
     }
 
     static void click(MainWindow& window, const QString& name)
@@ -48,8 +51,7 @@ private:
 
     static void addDirectory(MainWindow& window, const QString& path)
     {
-        auto* edit = window.findChild<QLineEdit*>(u"DirectoryEdit1"_s);
-        edit->setText(path);
+        window.findChild<PathEdit*>(u"DirectoryEdit1"_s)->setText(path);
         click(window, u"Button1"_s);
     }
 
@@ -58,6 +60,7 @@ private Q_SLOTS:
     {
         m_dir = std::make_unique<test::TempDir>();
         m_dialogs = test::ScriptedDialogs();
+        m_desktop = test::ScriptedDesktop();
     }
 
     void firstStartShowsTheSettingsPage()

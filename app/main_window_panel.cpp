@@ -1,0 +1,132 @@
+// The bottom panel with its buttons and gauges, and the string-analysis page.
+
+#include "app/filter_grid.h"
+#include "app/filter_table_model.h"
+#include "app/main_window.h"
+
+#include <QEvent>
+#include <QHeaderView>
+#include <QProgressBar>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace corvinax {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int kPanelHeight = 33;
+constexpr int kButtonSize = 29;
+constexpr int kMargin = 2;
+constexpr int kExitGap = 5;
+
+QToolButton* panelButton(QWidget* panel, const QString& name, QStyle::StandardPixmap icon, const QString& hint)
+{
+    auto* button = new QToolButton(panel);
+    button->setObjectName(name);
+    button->setAutoRaise(true);
+    button->setIcon(panel->style()->standardIcon(icon));
+    button->setToolTip(hint);
+    button->setFixedSize(kButtonSize, kButtonSize);
+    return button;
+}
+
+}  // namespace
+
+QWidget* MainWindow::createBottomPanel()
+{
+    Panel1 = new QWidget(this);
+    Panel1->setObjectName(u"Panel1"_s);
+    Panel1->setFixedHeight(kPanelHeight);
+    ToolbarButton971 = panelButton(Panel1, u"ToolbarButton971"_s, QStyle::SP_MediaPlay, u"Запустить проверку"_s);
+    BitBtn2 = panelButton(Panel1, u"BitBtn2"_s, QStyle::SP_DialogSaveButton, u"Сохранить... "_s);
+    BitBtn1 = panelButton(Panel1, u"BitBtn1"_s, QStyle::SP_DialogCloseButton, u"Выход"_s);
+    BitBtn2->hide();
+    connect(ToolbarButton971, &QToolButton::clicked, this, &MainWindow::ToolbarButton971Click);
+    connect(BitBtn2, &QToolButton::clicked, this, &MainWindow::BitBtn2Click);
+    connect(BitBtn1, &QToolButton::clicked, this, &MainWindow::BitBtn1Click);
+    for (QProgressBar** gauge : {&Gauge1, &Gauge2}) {
+        *gauge = new QProgressBar(Panel1);
+        (*gauge)->setObjectName(gauge == &Gauge1 ? u"Gauge1"_s : u"Gauge2"_s);
+        (*gauge)->setRange(-1, 0);
+        (*gauge)->setValue(0);
+        (*gauge)->setTextVisible(false);
+        QPalette colours = (*gauge)->palette();
+        colours.setColor(QPalette::Highlight, colours.color(QPalette::Active, QPalette::Highlight));
+        (*gauge)->setPalette(colours);
+        (*gauge)->hide();
+    }
+    ToolbarButton971->move(kMargin, kMargin);
+    BitBtn2->move(kMargin + kButtonSize + kMargin, kMargin);
+    Panel1->installEventFilter(this);
+    return Panel1;
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == Panel1 && event->type() == QEvent::Resize)
+        Panel1Resize();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// The exit button keeps 5 pixels from the right edge; the gauges take the room between.
+void MainWindow::Panel1Resize()
+{
+    BitBtn1->move(Panel1->width() - BitBtn1->width() - kExitGap, kMargin);
+    int left = kMargin + kButtonSize + kMargin;
+    if (BitBtn2->isVisibleTo(Panel1))
+        left = BitBtn2->x() + kButtonSize + kMargin;
+    left += 4 * kMargin;
+    const int width = std::max(BitBtn1->x() - 4 * kMargin - left, 10);
+    const int height = (kPanelHeight - 3 * kMargin) / 2;
+    Gauge1->setGeometry(left, kMargin, width, height);
+    Gauge2->setGeometry(left, 2 * kMargin + height, width, height);
+}
+
+void MainWindow::hideStartButton()
+{
+    ToolbarButton971->hide();
+}
+
+// After a run the save button takes the start button's place.
+void MainWindow::showSaveButton()
+{
+    const int x = ToolbarButton971->isVisibleTo(Panel1) ? ToolbarButton971->x() + kButtonSize + kMargin
+                                                         : ToolbarButton971->x();
+    BitBtn2->move(x, kMargin);
+    BitBtn2->show();
+    Panel1Resize();
+}
+
+void MainWindow::showGauges(bool visible)
+{
+    Gauge1->setVisible(visible);
+    Gauge2->setVisible(visible);
+}
+
+void MainWindow::setGauge(Gauge gauge, int maximum, int position)
+{
+    QProgressBar* bar = gauge == Gauge::Reports ? Gauge1 : Gauge2;
+    bar->setRange(-1, std::max(maximum, -1));
+    bar->setValue(position);
+}
+
+QWidget* MainWindow::createAnalysisPage()
+{
+    auto* page = new QWidget(this);
+    page->setObjectName(u"TabSheet3"_s);
+    m_filterModel = new FilterTableModel(m_settings.filters, this);
+    DBGrid1 = new FilterGrid(page);
+    DBGrid1->setObjectName(u"DBGrid1"_s);
+    DBGrid1->setModel(m_filterModel);
+    DBGrid1->setColumnWidth(FilterTableModel::TextColumn, 606);
+    DBGrid1->setColumnWidth(FilterTableModel::ModeColumn, 160);
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(DBGrid1);
+    return page;
+}
+
+}  // namespace corvinax

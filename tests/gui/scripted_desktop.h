@@ -1,0 +1,39 @@
+#pragma once
+
+#include "app/desktop_services.h"
+
+#include <QStringList>
+#include <QUrl>
+
+namespace corvinax::test {
+
+// Answers the pickers with what the test put in beforehand, and keeps the addresses it was asked
+// to open.
+class ScriptedDesktop final : public DesktopServices {
+public:
+    QString chooseDirectory(QWidget*, const QString& title, const QString& start) override
+    {
+        asked << title + u'@' + start;
+        return nextAnswer();
+    }
+    QString chooseOpenFile(QWidget*, const QString& title, const QString&, const QString&, const QString& start) override
+    {
+        asked << title + u'@' + start;
+        return nextAnswer();
+    }
+    QString chooseSaveFile(QWidget*, const QString& defaultSuffix) override
+    {
+        asked << QStringLiteral("save.") + defaultSuffix;
+        return nextAnswer();
+    }
+    void openUrl(const QUrl& address) override { opened << address; }
+
+    QStringList answers;
+    QStringList asked;
+    QList<QUrl> opened;
+
+private:
+    QString nextAnswer() { return answers.isEmpty() ? QString() : answers.takeFirst(); }
+};
+
+}  // namespace corvinax::test
