@@ -1,12 +1,20 @@
 #include "app/main_window.h"
 #include "app/path_edit.h"
+#include "app/viewer_window.h"
 #include "app/text_codec.h"
 #include "scripted_desktop.h"
 #include "support/fake_clock.h"
 #include "support/scripted_dialogs.h"
 #include "support/temp_dir.h"
 
+#include <QAbstractItemModelTester>
 #include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTreeWidget>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
@@ -184,6 +192,249 @@ private Q_SLOTS:
         QCOMPARE(m_dialogs.messages.size(), std::size_t{1});
         QCOMPARE(window->resultTree().count(), std::size_t{3});  // start, invalid directory, end
         QCOMPARE(window->settings().checkDirs.size(), std::size_t{1});
+    }
+
+    void firstStartTakesEveryDefault()
+    {
+        auto window = createWindow();
+        window->show();
+        QVERIFY(window->windowTitle().endsWith(u" v.2.00"_s));
+        QVERIFY(window->findChild<QCheckBox*>(u"CheckBox7"_s)->isChecked());
+        QVERIFY(window->findChild<QCheckBox*>(u"CheckBox4Del2"_s)->isChecked());
+        QVERIFY(!window->findChild<QCheckBox*>(u"CheckBox1"_s)->isChecked());
+        QCOMPARE(window->findChild<QComboBox*>(u"ComboBox1"_s)->currentText(), u"F:"_s);
+        QCOMPARE(window->findChild<QComboBox*>(u"ComboBox1"_s)->count(), 26);
+        QCOMPARE(window->findChild<QSpinBox*>(u"SpinEdit1"_s)->value(), 77);
+        QCOMPARE(window->findChild<PathEdit*>(u"DirectoryEdit2"_s)->text(), u"/tmp/mervo.tmp"_s);
+        QCOMPARE(window->findChild<PathEdit*>(u"FilenameEdit1"_s)->text(), QString::fromStdString(m_dir->file("corvinax.log")));
+        QCOMPARE(window->findChild<PathEdit*>(u"FilenameEdit2"_s)->text(), u"/opt/tools/BASE/Smart"_s);
+        QVERIFY(window->findChild<QLineEdit*>(u"LoginName"_s)->isHidden());
+        QVERIFY(window->findChild<QToolButton*>(u"BitBtn2"_s)->isHidden());
+    }
+
+    void enablingRulesFollowTheBoxes()
+    {
+        auto window = createWindow();
+        window->show();
+        auto* deleteOld = window->findChild<QCheckBox*>(u"CheckBox4Del"_s);
+        auto* copyBox = window->findChild<QCheckBox*>(u"CheckBox4Del2"_s);
+        auto* spin = window->findChild<QSpinBox*>(u"SpinEdit1"_s);
+        auto* copyDir = window->findChild<PathEdit*>(u"CopyDir"_s);
+        QVERIFY(!deleteOld->isChecked());
+        QVERIFY(!spin->isEnabled() && !copyBox->isEnabled() && !copyDir->isEnabled());
+        QCOMPARE(spin->palette().color(QPalette::Base), QApplication::palette().color(QPalette::Button));
+
+        copyBox->setChecked(false);
+        deleteOld->click();
+        QVERIFY(spin->isEnabled() && copyBox->isEnabled());
+        QVERIFY(window->findChild<QCheckBox*>(u"CheckBox4Del1"_s)->isEnabled());
+        QVERIFY(!copyDir->isEnabled());
+        QCOMPARE(spin->palette().color(QPalette::Base), QApplication::palette().color(QPalette::Base));
+        copyBox->click();
+        QVERIFY(copyDir->isEnabled());
+
+        auto* mapping = window->findChild<QCheckBox*>(u"CheckBox5"_s);
+        QVERIFY(!window->findChild<QComboBox*>(u"ComboBox1"_s)->isEnabled());
+        mapping->click();
+        QVERIFY(window->findChild<QComboBox*>(u"ComboBox1"_s)->isEnabled());
+        QVERIFY(window->settings().mapWorkDrive);
+
+        auto* autoRun = window->findChild<QCheckBox*>(u"CheckBox6"_s);
+        auto* start = window->findChild<QToolButton*>(u"ToolbarButton971"_s);
+        autoRun->click();
+        QVERIFY(start->isHidden());
+        autoRun->click();
+        QVERIFY(!start->isHidden());
+    }
+
+    void spinEditBringsTypedDaysIntoItsLimits()
+    {
+        auto window = createWindow();
+        window->show();
+        auto* deleteOld = window->findChild<QCheckBox*>(u"CheckBox4Del"_s);
+        deleteOld->click();
+        auto* spin = window->findChild<QSpinBox*>(u"SpinEdit1"_s);
+        spin->setFocus();
+        spin->selectAll();
+        QTest::keyClicks(spin, u"5"_s);
+        QTest::keyClick(spin, Qt::Key_Enter);
+        QCOMPARE(spin->value(), 10);
+        QCOMPARE(window->settings().deleteOldValue, 10);
+        spin->selectAll();
+        QTest::keyClicks(spin, u"12345"_s);
+        QCOMPARE(spin->text(), u"1234"_s);
+    }
+
+    void passwordBecomesReadableOnTheFirstKey()
+    {
+        auto window = createWindow();
+        window->findChild<QCheckBox*>(u"CheckBox5"_s)->click();  // the login fields take input then
+        auto* password = window->findChild<QLineEdit*>(u"Password"_s);
+        QCOMPARE(password->echoMode(), QLineEdit::Password);
+        QTest::keyClick(password, Qt::Key_A);
+        QCOMPARE(password->echoMode(), QLineEdit::Normal);
+        QCOMPARE(window->settings().password, std::string("a"));
+    }
+
+    void exitButtonKeepsFivePixelsFromTheRightEdge()
+    {
+        auto window = createWindow();
+        window->show();
+        for (int width : {835, 600, 1200}) {
+            window->resize(width, 582);
+            QApplication::processEvents();
+            auto* panel = window->findChild<QWidget*>(u"Panel1"_s);
+            auto* exit = window->findChild<QToolButton*>(u"BitBtn1"_s);
+            QCOMPARE(exit->geometry().right() + 1, panel->width() - 5);
+        }
+    }
+
+    void saveButtonTakesTheStartButtonsPlaceAfterARun()
+    {
+        const std::string cfg = m_dir->file("cfg");
+        std::filesystem::create_directory(cfg);
+        test::writeFile(settingsPath(), "[Config]\r\nUseWorkDir=1\r\nWorkDir=" + m_dir->file("work") +
+                                            "\r\n[CheckDirs]\r\nPath_0=" + cfg + "\r\n");
+        auto window = createWindow();
+        window->show();
+        auto* start = window->findChild<QToolButton*>(u"ToolbarButton971"_s);
+        auto* save = window->findChild<QToolButton*>(u"BitBtn2"_s);
+
+        m_dialogs.answer(false);  // no working directory: nothing runs
+        click(*window, u"ToolbarButton971"_s);
+        QVERIFY(!save->isHidden());
+        QCOMPARE(save->x(), start->x() + start->width() + 2);
+
+        m_dialogs.answer(true);
+        click(*window, u"ToolbarButton971"_s);
+        QVERIFY(start->isHidden());
+        QCOMPARE(save->x(), start->x());
+    }
+
+    void filterGridEditsTheTableWithColoursAndKeys()
+    {
+        test::writeFile(settingsPath(), toCp1251(u"[Strings]\r\nText0=Printer\r\nMode0=1\r\nText1=Modem\r\nMode1=0\r\n"_s));
+        auto window = createWindow();
+        window->show();
+        auto* grid = window->findChild<QTableView*>(u"DBGrid1"_s);
+        QAbstractItemModelTester tester(grid->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        auto* model = grid->model();
+        QCOMPARE(model->headerData(0, Qt::Horizontal).toString(), u"Строки, содержащие текст :"_s);
+        QCOMPARE(model->headerData(1, Qt::Horizontal).toString(), u"Действие"_s);
+        QCOMPARE(model->index(0, 1).data().toString(), u"Отмечать (!)"_s);
+        QCOMPARE(model->index(0, 0).data(Qt::BackgroundRole).value<QColor>(), QColor(0xFD, 0xD5, 0xCC));
+        QCOMPARE(model->index(1, 1).data(Qt::BackgroundRole).value<QColor>(), QColor(0xBD, 0xFD, 0xEA));
+
+        model->setData(model->index(1, 1), u"Разв"_s);
+        QCOMPARE(window->settings().filters.rows()[1].action, 2);
+        QCOMPARE(model->index(1, 0).data(Qt::BackgroundRole).value<QColor>(), QColor(0xFD, 0xD7, 0xF4));
+
+        grid->setFocus();
+        grid->setCurrentIndex(model->index(1, 0));
+        QTest::keyClick(grid, Qt::Key_Insert);
+        QCOMPARE(model->rowCount(), 3);
+        QCOMPARE(model->index(2, 0).data().toString(), u"Modem"_s);
+        QCOMPARE(model->index(1, 0).data(Qt::BackgroundRole).value<QColor>(), QColor(0xBD, 0xFD, 0xEA));
+        QTest::keyClick(grid, Qt::Key_Delete, Qt::ControlModifier);
+        QCOMPARE(model->rowCount(), 2);
+        QCOMPARE(model->index(1, 0).data().toString(), u"Modem"_s);
+        QVERIFY(grid->toolTip().contains(u"Ctrl+DEL - для удаления строки"_s));
+    }
+
+    void viewerShowsTheReportSectionBySection()
+    {
+        const std::string report = m_dir->file("PC.ini");
+        test::writeFile(report, toCp1251(u"[Info]\r\nComputer_Name=PC-07\r\nEmpty=\r\nTwice=1\r\nTwice=2\r\n[Config_changes]\r\na b=ADDED x\r\n"_s));
+        ResultTree& tree = const_cast<ResultTree&>(createWindowAndKeep()->resultTree());
+        ResultNode& dir = tree.addTopLevel("dir");
+        ResultNode& pc = tree.addChild(dir, toCp1251(u"Компьютер :PC-07"_s));
+        pc.imageIndex = 2;
+        ResultNode& line = tree.addChild(pc, "a b=ADDED x");
+        SetAdditional(line, kReportPath, report);
+
+        ViewerWindow* viewer = m_kept->viewer();
+        viewer->setSource(&line, false);
+        viewer->FormActivate();
+        QCOMPARE(viewer->windowTitle(), u"Компьютер :PC-07"_s);
+        QTreeWidget* items = viewer->tree();
+        QCOMPARE(items->topLevelItemCount(), 3);
+        QCOMPARE(items->topLevelItem(0)->text(0), QString::fromStdString(report));
+        QCOMPARE(items->topLevelItem(1)->text(0), u"Info"_s);
+        QCOMPARE(items->topLevelItem(1)->child(0)->text(0), u"Computer_Name : PC-07"_s);
+        QCOMPARE(items->topLevelItem(1)->child(1)->text(0), u"Empty : "_s);
+        QCOMPARE(items->topLevelItem(1)->child(3)->text(0), u"Twice : 1"_s);
+        QVERIFY(!items->topLevelItem(1)->isExpanded());
+        QCOMPARE(items->currentItem(), items->topLevelItem(0));
+
+        std::filesystem::remove(report);
+        viewer->FormActivate();
+        QCOMPARE(items->topLevelItemCount(), 1);
+
+        viewer->setSource(&dir, true);
+        viewer->FormActivate();
+        QCOMPARE(items->topLevelItem(0)->text(0), u"Файл не найден"_s);
+    }
+
+    void amnestyAsksAndErasesTheChangeSections()
+    {
+        const std::string report = m_dir->file("PC.ini");
+        const std::string text = "[Info]\r\nComputer_Name=PC\r\n[Config_changes]\r\na=1\r\n[Remote_Access]\r\nb=2\r\n";
+        test::writeFile(report, text);
+        MainWindow* window = createWindowAndKeep();
+        ResultTree& tree = window->resultTree();
+        tree.addTopLevel("start");
+        ResultNode& dir = tree.addTopLevel("dir");
+        ResultNode& pc = tree.addChild(dir, "pc");
+        SetAdditional(pc, kReportPath, report);
+        auto* view = window->findChild<QTreeView*>(u"TreeView1"_s);
+        view->setCurrentIndex(view->model()->index(0, 0, view->model()->index(1, 0)));
+
+        m_dialogs.answer(false);
+        window->N3Click();
+        QCOMPARE(m_dialogs.questions, std::vector<std::string>{toCp1251(u"Удалить секции [Config changes],[Post_Accounts] и [Remote Access] ?"_s)});
+        QCOMPARE(test::readFile(report), text);
+        QVERIFY(m_dialogs.messages.empty());
+
+        m_dialogs.answer(true);
+        window->N3Click();
+        QCOMPARE(test::readFile(report), std::string("[Info]\r\nComputer_Name=PC\r\n"));
+        QCOMPARE(m_dialogs.messages, std::vector<std::string>{toCp1251(u"Готово!"_s)});
+
+        view->setCurrentIndex(view->model()->index(0, 0));  // the first node: never
+        window->N3Click();
+        QCOMPARE(m_dialogs.questions.size(), std::size_t{2});
+    }
+
+    void copySaveAndLinkActOnTheTree()
+    {
+        MainWindow* window = createWindowAndKeep();
+        ResultTree& tree = window->resultTree();
+        ResultNode& dir = tree.addTopLevel(toCp1251(u"/data/отдел"_s));
+        ResultNode& line = tree.addChild(tree.addChild(dir, "pc"), "k=v");
+        SetAdditional(line, kMark, ">>>");
+        auto* view = window->findChild<QTreeView*>(u"TreeView1"_s);
+        view->setCurrentIndex(view->model()->index(0, 0));
+        window->N2Click();
+        QCOMPARE(QGuiApplication::clipboard()->text(), u"/data/отдел"_s);
+
+        const std::string saved = m_dir->file("results.txt");
+        m_desktop.answers << QString::fromStdString(saved);
+        window->BitBtn2Click();
+        QCOMPARE(test::readFile(saved), toCp1251(u"/data/отдел\r\n\tpc\r\n\t\tk=v\r\n"_s));
+        QCOMPARE(m_desktop.asked, QStringList{u"save.txt"_s});
+
+        window->RxLabel1Click();
+        QCOMPARE(m_desktop.opened.size(), 1);
+        QVERIFY(m_desktop.opened.front().isLocalFile());
+    }
+
+private:
+    std::unique_ptr<MainWindow> m_kept;
+
+    MainWindow* createWindowAndKeep()
+    {
+        m_kept = createWindow();
+        return m_kept.get();
     }
 };
 
