@@ -8,6 +8,12 @@
 
 #include <vector>
 
+// The pictures live in the window library's resources, which a static library must register.
+static void registerImages()
+{
+    Q_INIT_RESOURCE(resources);
+}
+
 namespace corvinax {
 
 namespace {
@@ -18,6 +24,7 @@ constexpr int kGap = 2;
 const std::vector<QPixmap>& images()
 {
     static const std::vector<QPixmap> list = [] {
+        registerImages();
         std::vector<QPixmap> loaded;
         const QStringList files = QDir(QStringLiteral(":/images")).entryList({QStringLiteral("*.xpm")}, QDir::Files,
                                                                              QDir::Name);

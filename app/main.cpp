@@ -4,20 +4,54 @@
 #include "app/paths.h"
 #include "app/qt_dialogs.h"
 #include "app/version.h"
+#include "check/file_operations.h"
+#include "profile/native_text.h"
 
 #include <QApplication>
+
+#include <cstring>
+#include <iostream>
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: corvinax [/S | MERVOMODE]\n"
+    "\n"
+    "Watches configuration changes on the computers of a local network: reads the configuration\n"
+    "reports of the check directories and shows every computer that changed since the last check.\n"
+    "\n"
+    "  /S, MERVOMODE  warehouse mode (any letter case): one unattended check, the export into the\n"
+    "                 warehouse table, a save of the settings, and the end of the program\n"
+    "  --help         this text\n"
+    "  --version      the version\n"
+    "\n"
+    "Settings: corvinax.ini beside the program, or ~/.config/corvinax/corvinax.ini when the\n"
+    "program is installed.\n";
+
+}  // namespace
 
 int main(int argc, char* argv[])
 {
     using namespace corvinax;
+    if (argc > 1 && std::strcmp(argv[1], "--help") == 0) {
+        std::cout << kUsage;
+        return 0;
+    }
+    if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
+        std::cout << kApplicationTitle << " " << kVersionTag << "\n";
+        return 0;
+    }
+
     QApplication application(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(kApplicationTitle));
 
     StartupOptions options;
     const std::string programDirectory = executableDirectory();
-    options.settingsPath = joinPath(programDirectory, "corvinax.ini");
+    const std::string home = homeDirectory();
+    options.settingsPath = settingsFilePath(programDirectory, home);
+    createDirectories(options.settingsPath.substr(0, options.settingsPath.rfind('/')));
     options.executablePath = executablePath();
-    options.defaults = DefaultPaths::forThisMachine(programDirectory, homeDirectory());
+    options.defaults = DefaultPaths::forThisMachine(programDirectory, home);
     options.warehouseFromCommandLine = selectsWarehouseMode(argc, argv);
 
     SystemClock clock;

@@ -40,6 +40,31 @@ std::string executableDirectory()
     return slash == 0 ? "/" : executable.substr(0, slash);
 }
 
+std::string installedDataDirectory(const std::string& executableDirectory)
+{
+    const std::string share = joinPath(joinPath(joinPath(executableDirectory, ".."), "share"), "corvinax");
+    char resolved[PATH_MAX];
+    if (::realpath(nativePath(joinPath(joinPath(share, "BASE"), "Smart")).c_str(), resolved) == nullptr)
+        return {};
+    if (::realpath(nativePath(share).c_str(), resolved) == nullptr)
+        return {};
+    return fromNativeName(resolved);
+}
+
+std::string settingsFilePath(const std::string& executableDirectory, const std::string& homeDirectory)
+{
+    const bool portable = installedDataDirectory(executableDirectory).empty() &&
+                          ::access(nativePath(executableDirectory).c_str(), W_OK) == 0;
+    if (portable)
+        return joinPath(executableDirectory, "corvinax.ini");
+    std::string configHome;
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/')
+        configHome = fromNativeName(xdg);
+    else
+        configHome = joinPath(homeDirectory, ".config");
+    return joinPath(joinPath(configHome, "corvinax"), "corvinax.ini");
+}
+
 std::string homeDirectory()
 {
     if (const char* home = std::getenv("HOME"); home && *home)

@@ -15,4 +15,12 @@ std::string executablePath();
 std::string executableDirectory();
 std::string homeDirectory();
 
+// The shared data of an installed program (prefix/share/corvinax beside prefix/bin), or empty
+// for a portable copy that keeps its data beside the executable.
+std::string installedDataDirectory(const std::string& executableDirectory);
+
+// corvinax.ini beside the executable; for an installed program, or one whose folder cannot be
+// written, corvinax/corvinax.ini in the user's configuration folder.
+std::string settingsFilePath(const std::string& executableDirectory, const std::string& homeDirectory);
+
 }  // namespace corvinax

@@ -125,8 +125,10 @@ void saveCheckDirs(ProfileFile& file, const Settings& s)
 
 DefaultPaths DefaultPaths::forThisMachine(const std::string& executableDirectory, const std::string& homeDirectory)
 {
+    const std::string installed = installedDataDirectory(executableDirectory);
+    const std::string dataDirectory = installed.empty() ? executableDirectory : installed;
     return DefaultPaths{"/tmp/mervo.tmp", joinPath(homeDirectory, "corvinax.log"),
-                        joinPath(joinPath(executableDirectory, "BASE"), "Smart"), homeDirectory, homeDirectory};
+                        joinPath(joinPath(dataDirectory, "BASE"), "Smart"), homeDirectory, homeDirectory};
 }
 
 std::string Settings::workDriveName() const

@@ -1,7 +1,12 @@
 #include "app/clock.h"
 #include "app/paths.h"
+#include "app/settings.h"
+#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
 
 namespace corvinax {
 namespace {
@@ -27,6 +32,24 @@ INSTANTIATE_TEST_SUITE_P(Paths, JoinPath,
                                            JoinCase{"\\\\SERVER\\cfg\\", "PC-07.ini", "\\\\SERVER\\cfg\\PC-07.ini"},
                                            JoinCase{"", "x", "/x"}),
                          [](const auto& param) { return "Case" + std::to_string(param.index); });
+
+TEST(SettingsLocation, BesideAPortableCopyInTheConfigurationFolderWhenInstalled)
+{
+    test::TempDir dir;
+    const std::string bin = dir.file("usr/bin");
+    std::filesystem::create_directories(bin);
+    ::unsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(settingsFilePath(bin, "/home/admin"), bin + "/corvinax.ini");
+    EXPECT_EQ(DefaultPaths::forThisMachine(bin, "/home/admin").smartFile, bin + "/BASE/Smart");
+
+    std::filesystem::create_directories(dir.file("usr/share/corvinax/BASE"));
+    test::writeFile(dir.file("usr/share/corvinax/BASE/Smart"), "[Main]\r\n");
+    EXPECT_EQ(settingsFilePath(bin, "/home/admin"), "/home/admin/.config/corvinax/corvinax.ini");
+    EXPECT_EQ(DefaultPaths::forThisMachine(bin, "/home/admin").smartFile, dir.file("usr/share/corvinax/BASE/Smart"));
+    ::setenv("XDG_CONFIG_HOME", "/home/admin/conf", 1);
+    EXPECT_EQ(settingsFilePath(bin, "/home/admin"), "/home/admin/conf/corvinax/corvinax.ini");
+    ::unsetenv("XDG_CONFIG_HOME");
+}
 
 TEST(DateTimeText, IsDayMonthYearAndTwentyFourHourTimeWithLeadingZeros)
 {
