@@ -1,0 +1,184 @@
+// corvinax-bench [N ...]: generates a network of N reports (10000 when none is given) and measures,
+// side by side, the raw read of every report, the everyday check run, the first run and the
+// warehouse-mode process, each as a ratio to the raw read, with the peak memory of each.
+
+#include "network_generator.h"
+
+#include "app/clock.h"
+#include "app/settings.h"
+#include "check/check_run.h"
+#include "check/drive_mapper.h"
+#include "check/result_tree.h"
+#include "check/smart_decoder.h"
+#include "profile/atomic_file.h"
+#include "profile/profile_file.h"
+
+#include <shapefil.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace corvinax;
+using Seconds = std::chrono::duration<double>;
+
+// The window of a run that nobody watches.
+class QuietView final : public RunView {
+public:
+    void showMessage(const std::string&) override {}
+    bool askYesNo(const std::string&, bool answer) override { return answer; }
+    void pumpEvents() override {}
+    void showResultsPage() override {}
+    void setExitEnabled(bool) override {}
+    void hideStartButton() override {}
+    void showSaveButton() override {}
+    void showGauges(bool) override {}
+    void setGauge(Gauge, int, int) override {}
+    void setFilterGridAttached(bool) override {}
+    void presentResults() override {}
+    std::string applicationTitle() const override { return {}; }
+    void setApplicationTitle(const std::string&) override {}
+    void minimise() override {}
+    void restore() override {}
+    void closeMainWindow() override {}
+    void saveSettingsAndClose() override {}
+};
+
+struct Measure {
+    double seconds = 0;
+    long peakKiB = 0;
+    int status = 0;
+};
+
+// Runs work in a child process, so that its time and peak memory are its own.
+Measure inChild(const std::function<int()>& work)
+{
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t child = ::fork();
+    if (child == 0)
+        std::_Exit(work());
+    int status = 0;
+    rusage usage{};
+    ::wait4(child, &status, 0, &usage);
+    return {Seconds(std::chrono::steady_clock::now() - start).count(), usage.ru_maxrss,
+            WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+}
+
+Measure rawRead(const bench::GeneratedNetwork& network)
+{
+    return inChild([&network] {
+        std::string bytes;
+        std::size_t total = 0;
+        for (const std::string& path : network.reportPaths) {
+            readWholeFile(path, bytes);
+            total += bytes.size();
+        }
+        return total == network.totalBytes ? 0 : 1;
+    });
+}
+
+Measure checkRun(const std::string& settingsTemplate, const std::string& settingsPath)
+{
+    std::filesystem::copy_file(settingsTemplate, settingsPath, std::filesystem::copy_options::overwrite_existing);
+    return inChild([settingsPath] {
+        Settings settings;
+        ProfileFile file(settingsPath);
+        loadSettings(file, settings, DefaultPaths::forThisMachine("/nonexistent", "/tmp"));
+        ResultTree tree;
+        SmartDecoder smart([&settings] { return settings.smartFile; });
+        QuietView view;
+        SystemClock clock;
+        NoNetworkDriveMapper mapper;
+        CheckRunner runner(settings, settingsPath, tree, smart, view, clock, mapper, {"Corvinax bench", "/bench"});
+        runner.StartCheck();
+        return runner.lastOutcome().ran ? 0 : 1;
+    });
+}
+
+void createTable(const std::string& path)
+{
+    DBFHandle dbf = DBFCreate(path.c_str());
+    DBFAddField(dbf, "UNO", FTString, 20, 0);
+    DBFAddField(dbf, "GROUP", FTString, 20, 0);
+    DBFAddField(dbf, "NAME", FTString, 10, 0);
+    DBFAddField(dbf, "TEXT", FTString, 150, 0);
+    DBFClose(dbf);
+}
+
+// The program itself, copied beside its own settings file, as a scheduler starts it.
+Measure warehouse(const bench::GeneratedNetwork& network, bool withDirectories)
+{
+    const std::string directory = network.root + (withDirectories ? "/install" : "/startup");
+    std::filesystem::create_directories(directory);
+    std::filesystem::copy_file(CORVINAX_EXECUTABLE, directory + "/corvinax",
+                               std::filesystem::copy_options::overwrite_existing);
+    std::string settings;
+    readWholeFile(network.settingsWithState, settings);
+    if (!withDirectories)
+        settings = settings.substr(0, settings.find("[CheckDirs]"));
+    const std::string settingsPath = directory + "/corvinax.ini";
+    replaceFileAtomically(settingsPath, settings);
+    const std::string table = directory + "/other.dbf";
+    createTable(table);
+    ProfileFile(settingsPath).writeString("Config", "WorkTable", table);
+    const std::string command = "cd '" + directory + "' && QT_QPA_PLATFORM=offscreen ./corvinax /S >/dev/null 2>&1";
+    return inChild([&command] {
+        const int status = std::system(command.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
+    });
+}
+
+void report(const char* what, const Measure& m, double raw)
+{
+    std::printf("  %-34s %9.3f s  %7.2f x raw  %8.1f MB peak  (status %d)\n", what, m.seconds, m.seconds / raw,
+                static_cast<double>(m.peakKiB) / 1024.0, m.status);
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    std::vector<std::size_t> sizes;
+    for (int i = 1; i < argc; ++i)
+        sizes.push_back(std::stoul(argv[i]));
+    if (sizes.empty())
+        sizes.push_back(10000);
+
+    for (const std::size_t n : sizes) {
+        char pattern[] = "/tmp/corvinax-bench-XXXXXX";
+        const std::string root = ::mkdtemp(pattern);
+        bench::NetworkShape shape;
+        shape.reports = n;
+        std::printf("N = %zu reports in %zu directories, generating in %s ...\n", n, shape.directories, root.c_str());
+        const bench::GeneratedNetwork network = bench::generateNetwork(root, shape);
+        std::printf("  %.1f MB of reports\n", static_cast<double>(network.totalBytes) / 1e6);
+
+        rawRead(network);  // warms the file cache
+        Measure raw = rawRead(network);
+        for (int i = 0; i < 2; ++i) {
+            const Measure again = rawRead(network);
+            if (again.seconds < raw.seconds)
+                raw = again;
+        }
+        report("raw read of every report", raw, raw.seconds);
+        report("everyday run (5 % violators)", checkRun(network.settingsWithState, root + "/run.ini"), raw.seconds);
+        report("first run (every report a violator)", checkRun(network.settingsWithoutState, root + "/run.ini"),
+               raw.seconds);
+        const Measure startup = warehouse(network, false);
+        const Measure process = warehouse(network, true);
+        report("program start-up (nothing to check)", startup, raw.seconds);
+        report("warehouse-mode process /S", process, raw.seconds);
+        std::printf("  warehouse process minus start-up:    %7.2f x raw\n",
+                    (process.seconds - startup.seconds) / raw.seconds);
+        std::filesystem::remove_all(root);
+    }
+    return 0;
+}
