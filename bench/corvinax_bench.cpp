@@ -85,11 +85,9 @@ Measure rawRead(const bench::GeneratedNetwork& network)
     });
 }
 
-Measure checkRun(const std::string& settingsTemplate, const std::string& settingsPath)
+int runCheck(const std::string& settingsPath)
 {
-    std::filesystem::copy_file(settingsTemplate, settingsPath, std::filesystem::copy_options::overwrite_existing);
-    return inChild([settingsPath] {
-        Settings settings;
+    Settings settings;
         ProfileFile file(settingsPath);
         loadSettings(file, settings, DefaultPaths::forThisMachine("/nonexistent", "/tmp"));
         ResultTree tree;
@@ -100,7 +98,12 @@ Measure checkRun(const std::string& settingsTemplate, const std::string& setting
         CheckRunner runner(settings, settingsPath, tree, smart, view, clock, mapper, {"Corvinax bench", "/bench"});
         runner.StartCheck();
         return runner.lastOutcome().ran ? 0 : 1;
-    });
+}
+
+Measure checkRun(const std::string& settingsTemplate, const std::string& settingsPath)
+{
+    std::filesystem::copy_file(settingsTemplate, settingsPath, std::filesystem::copy_options::overwrite_existing);
+    return inChild([settingsPath] { return runCheck(settingsPath); });
 }
 
 void createTable(const std::string& path)
@@ -146,6 +149,18 @@ void report(const char* what, const Measure& m, double raw)
 
 int main(int argc, char* argv[])
 {
+    // corvinax-bench --profile N: one everyday run in this process, for callgrind.
+    if (argc == 3 && std::string(argv[1]) == "--profile") {
+        char pattern[] = "/tmp/corvinax-profile-XXXXXX";
+        const std::string root = ::mkdtemp(pattern);
+        bench::NetworkShape shape;
+        shape.reports = std::stoul(argv[2]);
+        const bench::GeneratedNetwork network = bench::generateNetwork(root, shape);
+        std::filesystem::copy_file(network.settingsWithState, root + "/run.ini");
+        const int status = runCheck(root + "/run.ini");
+        std::filesystem::remove_all(root);
+        return status;
+    }
     std::vector<std::size_t> sizes;
     for (int i = 1; i < argc; ++i)
         sizes.push_back(std::stoul(argv[i]));

@@ -40,22 +40,6 @@ std::optional<std::string_view> headerName(std::string_view rawLine)
     return trimBlanks(line.substr(1, close - 1));
 }
 
-struct KeyLine {
-    std::string_view key;
-    std::string_view value;
-};
-
-std::optional<KeyLine> splitKeyLine(std::string_view rawLine)
-{
-    const std::string_view line = trimBlanks(rawLine);
-    if (line.empty() || line.front() == ';')
-        return std::nullopt;
-    const std::size_t equals = line.find('=');
-    if (equals == std::string_view::npos)
-        return std::nullopt;
-    return KeyLine{trimBlanks(line.substr(0, equals)), trimBlanks(line.substr(equals + 1))};
-}
-
 std::string_view unquote(std::string_view value)
 {
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
@@ -63,58 +47,107 @@ std::string_view unquote(std::string_view value)
     return value;
 }
 
-std::vector<std::string> applyForm(std::vector<std::string> names, NameList form)
+std::string_view readValue(std::string_view raw)
 {
-    if (form == NameList::WindowsBuffer)
-        return fitNameBuffer(names, kWindowsNameBufferSize);
-    std::erase_if(names, [](const std::string& name) { return name.empty(); });
-    return names;
+    return unquote(raw).substr(0, ProfileDocument::kMaxValueLength);
+}
+
+std::uint32_t offset(std::string_view part, std::string_view whole)
+{
+    return static_cast<std::uint32_t>(part.data() - whole.data());
 }
 
 }  // namespace
 
-const std::unordered_map<std::string, std::size_t>& ProfileDocument::Section::index() const
+std::size_t FoldedHash::operator()(std::string_view text) const
+{
+    std::size_t hash = 14695981039346656037ULL;
+    for (char c : text) {
+        hash ^= foldByte(static_cast<unsigned char>(c));
+        hash *= 1099511628211ULL;
+    }
+    return hash;
+}
+
+bool FoldedEqual::operator()(std::string_view a, std::string_view b) const
+{
+    return equalsIgnoringCase(a, b);
+}
+
+ProfileDocument::ProfileDocument() : m_bytes(std::make_unique<std::string>()) {}
+ProfileDocument::ProfileDocument(ProfileDocument&&) noexcept = default;
+ProfileDocument& ProfileDocument::operator=(ProfileDocument&&) noexcept = default;
+ProfileDocument::~ProfileDocument() = default;
+
+ProfileDocument::Line ProfileDocument::makeLine(std::string_view text, LineEnd end)
+{
+    Line line{text, end};
+    const std::string_view trimmed = trimBlanks(text);
+    if (trimmed.empty() || trimmed.front() == ';')
+        return line;
+    const std::size_t equals = trimmed.find('=');
+    if (equals == std::string_view::npos)
+        return line;
+    const std::string_view key = trimBlanks(trimmed.substr(0, equals));
+    const std::string_view value = trimBlanks(trimmed.substr(equals + 1));
+    line.isKey = true;
+    line.keyBegin = offset(key, text);
+    line.keyLength = static_cast<std::uint32_t>(key.size());
+    line.valueBegin = offset(value, text);
+    line.valueLength = static_cast<std::uint32_t>(value.size());
+    return line;
+}
+
+std::string_view ProfileDocument::own(std::string text)
+{
+    return m_owned.emplace_back(std::move(text));
+}
+
+const ProfileDocument::NameIndex& ProfileDocument::Section::index() const
 {
     if (!indexed) {
         keyIndex.clear();
         keyIndex.reserve(body.size());
         for (std::size_t i = 0; i < body.size(); ++i) {
-            if (const auto keyLine = splitKeyLine(body[i].text))
-                keyIndex.try_emplace(foldCase(keyLine->key), i);
+            if (body[i].isKey)
+                keyIndex.try_emplace(body[i].key(), i);
         }
         indexed = true;
     }
     return keyIndex;
 }
 
-ProfileDocument ProfileDocument::parse(std::string_view bytes)
+ProfileDocument ProfileDocument::parse(std::string bytes)
 {
     ProfileDocument document;
+    *document.m_bytes = std::move(bytes);
+    const std::string_view all = *document.m_bytes;
     std::vector<Line>* current = &document.m_preamble;
     std::size_t position = 0;
-    while (position < bytes.size()) {
+    while (position < all.size()) {
         std::size_t stop = position;
-        while (stop < bytes.size() && bytes[stop] != '\r' && bytes[stop] != '\n')
+        while (stop < all.size() && all[stop] != '\r' && all[stop] != '\n')
             ++stop;
-        Line line{std::string(bytes.substr(position, stop - position)), LineEnd::None};
+        const std::string_view text = all.substr(position, stop - position);
+        LineEnd end = LineEnd::None;
         position = stop;
-        if (position < bytes.size()) {
-            if (bytes[position] == '\r' && position + 1 < bytes.size() && bytes[position + 1] == '\n') {
-                line.end = LineEnd::CrLf;
+        if (position < all.size()) {
+            if (all[position] == '\r' && position + 1 < all.size() && all[position + 1] == '\n') {
+                end = LineEnd::CrLf;
                 position += 2;
             } else {
-                line.end = bytes[position] == '\r' ? LineEnd::Cr : LineEnd::Lf;
+                end = all[position] == '\r' ? LineEnd::Cr : LineEnd::Lf;
                 position += 1;
             }
         }
-        if (const auto name = headerName(line.text)) {
+        if (const auto name = headerName(text)) {
             Section section;
-            section.name = std::string(*name);
-            section.header = std::move(line);
+            section.name = *name;
+            section.header = Line{text, end};
             document.m_sections.push_back(std::move(section));
             current = &document.m_sections.back().body;
         } else {
-            current->push_back(std::move(line));
+            current->push_back(makeLine(text, end));
         }
     }
     document.rebuildSectionIndex();
@@ -124,6 +157,7 @@ ProfileDocument ProfileDocument::parse(std::string_view bytes)
 std::string ProfileDocument::serialize() const
 {
     std::string bytes;
+    bytes.reserve(m_bytes->size() + 64);
     auto put = [&bytes](const Line& line) {
         bytes += line.text;
         switch (line.end) {
@@ -147,12 +181,12 @@ void ProfileDocument::rebuildSectionIndex()
 {
     m_sectionIndex.clear();
     for (std::size_t i = 0; i < m_sections.size(); ++i)
-        m_sectionIndex.try_emplace(foldCase(m_sections[i].name), i);
+        m_sectionIndex.try_emplace(m_sections[i].name, i);
 }
 
 const ProfileDocument::Section* ProfileDocument::findSection(std::string_view name) const
 {
-    const auto found = m_sectionIndex.find(foldCase(name));
+    const auto found = m_sectionIndex.find(name);
     return found == m_sectionIndex.end() ? nullptr : &m_sections[found->second];
 }
 
@@ -167,47 +201,133 @@ std::optional<std::string> ProfileDocument::value(std::string_view section, std:
     if (!found)
         return std::nullopt;
     const auto& index = found->index();
-    const auto line = index.find(foldCase(key));
+    const auto line = index.find(key);
     if (line == index.end())
         return std::nullopt;
-    const std::string_view text = unquote(splitKeyLine(found->body[line->second].text)->value);
-    return std::string(text.substr(0, kMaxValueLength));
+    return std::string(readValue(found->body[line->second].rawValue()));
 }
+
+namespace {
+
+// The names a name list gives, as views: every name, or what a buffer of the Windows size holds.
+template <typename Names>
+std::vector<std::string_view> fitNames(const Names& all, NameList form)
+{
+    std::vector<std::string_view> names;
+    names.reserve(all.size());
+    std::size_t room = kWindowsNameBufferSize - 1;  // the final terminator is always written
+    for (std::string_view name : all) {
+        if (form == NameList::Complete) {
+            if (!name.empty())
+                names.push_back(name);
+            continue;
+        }
+        if (name.empty() || room < 2)
+            break;
+        if (name.size() + 1 > room) {
+            names.push_back(name.substr(0, room - 1));
+            break;
+        }
+        names.push_back(name);
+        room -= name.size() + 1;
+    }
+    return names;
+}
+
+}  // namespace
 
 std::vector<std::string> ProfileDocument::sectionNames(NameList form) const
 {
-    std::vector<std::string> names;
-    names.reserve(m_sections.size());
+    std::vector<std::string_view> all;
+    all.reserve(m_sections.size());
     for (const Section& section : m_sections)
-        names.push_back(section.name);
-    return applyForm(std::move(names), form);
+        all.push_back(section.name);
+    const std::vector<std::string_view> names = fitNames(all, form);
+    return {names.begin(), names.end()};
 }
 
 std::vector<std::string> ProfileDocument::keyNames(std::string_view section, NameList form) const
 {
-    std::vector<std::string> names;
+    std::vector<std::string_view> all;
     if (const Section* found = findSection(section)) {
-        names.reserve(found->body.size());
+        all.reserve(found->body.size());
         for (const Line& line : found->body) {
-            if (const auto keyLine = splitKeyLine(line.text))
-                names.emplace_back(keyLine->key);
+            if (line.isKey)
+                all.push_back(line.key());
         }
     }
-    return applyForm(std::move(names), form);
+    const std::vector<std::string_view> names = fitNames(all, form);
+    return {names.begin(), names.end()};
+}
+
+void ProfileDocument::visitSectionValues(
+    std::string_view section, NameList form,
+    const std::function<void(std::string_view name, std::string_view value)>& visit) const
+{
+    const Section* found = findSection(section);
+    if (!found)
+        return;
+    std::vector<std::string_view> keys;
+    keys.reserve(found->body.size());
+    for (const Line& line : found->body) {
+        if (line.isKey)
+            keys.push_back(line.key());
+    }
+    const NameIndex& index = found->index();
+
+    // One entry per name, at the place where it first came, under the spelling that came last,
+    // with the value of the key's first line; an empty value takes the entry away.
+    struct Entry {
+        std::string_view name;
+        std::string_view value;
+        bool present;
+    };
+    std::vector<Entry> entries;
+    entries.reserve(keys.size());
+    NameIndex positions;
+    positions.reserve(keys.size());
+    for (std::string_view name : fitNames(keys, form)) {
+        const auto line = index.find(name);
+        const std::string_view value = line == index.end() ? std::string_view() : readValue(found->body[line->second].rawValue());
+        const auto existing = positions.find(name);
+        if (value.empty()) {
+            if (existing != positions.end()) {
+                entries[existing->second].present = false;
+                positions.erase(existing);
+            }
+        } else if (existing != positions.end()) {
+            entries[existing->second].name = name;
+        } else {
+            positions.emplace(name, entries.size());
+            entries.push_back({name, value, true});
+        }
+    }
+    for (const Entry& entry : entries) {
+        if (entry.present)
+            visit(entry.name, entry.value);
+    }
 }
 
 void ProfileDocument::appendSectionValues(std::string_view section, std::vector<std::string>& list,
                                           NameList form) const
 {
-    // Folded name -> position in list, so that each key costs one look-up, not a scan of the list.
-    std::unordered_map<std::string, std::size_t> positions;
+    if (list.empty()) {
+        visitSectionValues(section, form, [&list](std::string_view name, std::string_view value) {
+            std::string entry;
+            entry.reserve(name.size() + 1 + value.size());
+            entry.append(name).append(1, '=').append(value);
+            list.push_back(std::move(entry));
+        });
+        return;
+    }
+    // A list that holds entries already: each name replaces or removes its own entry there.
+    std::unordered_map<std::string, std::size_t, FoldedHash, FoldedEqual> positions;
     for (std::size_t i = 0; i < list.size(); ++i)
-        positions.try_emplace(foldCase(std::string_view(list[i]).substr(0, list[i].find('='))), i);
+        positions.try_emplace(list[i].substr(0, list[i].find('=')), i);
     std::vector<bool> removed(list.size(), false);
-
     for (const std::string& name : keyNames(section, form)) {
         const std::string text = value(section, name).value_or(std::string());
-        const auto existing = positions.find(foldCase(name));
+        const auto existing = positions.find(name);
         if (text.empty()) {
             if (existing != positions.end()) {
                 removed[existing->second] = true;
@@ -215,16 +335,14 @@ void ProfileDocument::appendSectionValues(std::string_view section, std::vector<
             }
             continue;
         }
-        std::string entry = name + '=' + text;
         if (existing != positions.end()) {
-            list[existing->second] = std::move(entry);
+            list[existing->second] = name + '=' + text;
         } else {
-            positions.emplace(foldCase(name), list.size());
-            list.push_back(std::move(entry));
+            positions.emplace(name, list.size());
+            list.push_back(name + '=' + text);
             removed.push_back(false);
         }
     }
-
     std::size_t kept = 0;
     for (std::size_t i = 0; i < list.size(); ++i) {
         if (removed[i])
@@ -245,31 +363,30 @@ ProfileDocument::Line* ProfileDocument::lastLine()
     return m_preamble.empty() ? nullptr : &m_preamble.back();
 }
 
-void ProfileDocument::appendLine(std::vector<Line>& lines, std::size_t position, std::string text)
-{
-    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(position), Line{std::move(text), LineEnd::CrLf});
-}
-
 void ProfileDocument::setValue(std::string_view section, std::string_view key, std::string_view value)
 {
-    std::string line = std::string(key) + '=' + std::string(value);
     Section* found = findSection(section);
     if (!found) {
         if (Line* last = lastLine(); last && last->end == LineEnd::None)
             last->end = LineEnd::CrLf;
         Section added;
-        added.name = std::string(section);
-        added.header = Line{'[' + std::string(section) + ']', LineEnd::CrLf};
-        added.body.push_back(Line{std::move(line), LineEnd::CrLf});
-        m_sectionIndex.try_emplace(foldCase(section), m_sections.size());
+        added.name = own(std::string(section));
+        added.header = Line{own('[' + std::string(section) + ']'), LineEnd::CrLf};
+        added.body.push_back(makeLine(own(std::string(key) + '=' + std::string(value)), LineEnd::CrLf));
+        m_sectionIndex.try_emplace(added.name, m_sections.size());
         m_sections.push_back(std::move(added));
         return;
     }
 
     const auto& index = found->index();
-    if (const auto existing = index.find(foldCase(key)); existing != index.end()) {
+    if (const auto existing = index.find(key); existing != index.end()) {
         Line& target = found->body[existing->second];
-        target.text = std::string(splitKeyLine(target.text)->key) + '=' + std::string(value);
+        const std::string text = std::string(target.key()) + '=' + std::string(value);
+        const std::string_view oldKey = target.key();
+        target = makeLine(own(text), target.end);
+        // The index keys view into the lines: the replaced line's key must be the one it holds.
+        found->keyIndex.erase(oldKey);
+        found->keyIndex.try_emplace(target.key(), existing->second);
         return;
     }
 
@@ -282,9 +399,10 @@ void ProfileDocument::setValue(std::string_view section, std::string_view key, s
     if (before.end == LineEnd::None)
         before.end = LineEnd::CrLf;
     const bool atEnd = position == found->body.size();
-    appendLine(found->body, position, std::move(line));
+    found->body.insert(found->body.begin() + static_cast<std::ptrdiff_t>(position),
+                       makeLine(own(std::string(key) + '=' + std::string(value)), LineEnd::CrLf));
     if (atEnd)
-        found->keyIndex.try_emplace(foldCase(key), position);
+        found->keyIndex.try_emplace(found->body[position].key(), position);
     else
         found->invalidateIndex();
 }
@@ -295,20 +413,23 @@ bool ProfileDocument::deleteKey(std::string_view section, std::string_view key)
     if (!found)
         return false;
     const auto& index = found->index();
-    const auto existing = index.find(foldCase(key));
+    const auto existing = index.find(key);
     if (existing == index.end())
         return false;
-    found->body.erase(found->body.begin() + static_cast<std::ptrdiff_t>(existing->second));
+    const std::size_t row = existing->second;
     found->invalidateIndex();
+    found->body.erase(found->body.begin() + static_cast<std::ptrdiff_t>(row));
     return true;
 }
 
 bool ProfileDocument::eraseSection(std::string_view section)
 {
-    const auto found = m_sectionIndex.find(foldCase(section));
+    const auto found = m_sectionIndex.find(section);
     if (found == m_sectionIndex.end())
         return false;
-    m_sections.erase(m_sections.begin() + static_cast<std::ptrdiff_t>(found->second));
+    const std::size_t row = found->second;
+    m_sectionIndex.clear();
+    m_sections.erase(m_sections.begin() + static_cast<std::ptrdiff_t>(row));
     rebuildSectionIndex();
     return true;
 }

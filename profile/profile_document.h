@@ -1,12 +1,16 @@
 #pragma once
 
 // The parsed form of one profile (INI) file, kept line by line so that a write changes only the
-// line it concerns and every other byte of the file stays as it was.
+// line it concerns and every other byte of the file stays as it was. Lines are views into the
+// file's bytes, parsed once; only written lines own their text.
 
 #include "profile/name_list.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,12 +19,29 @@
 
 namespace corvinax {
 
+// Hashing and comparison of names without regard to letter case, for look-ups without copies.
+struct FoldedHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const;
+};
+struct FoldedEqual {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const;
+};
+
 class ProfileDocument {
 public:
     // A value read through the profile service holds at most this many characters.
     static constexpr std::size_t kMaxValueLength = 1023;
 
-    static ProfileDocument parse(std::string_view bytes);
+    ProfileDocument();
+    ProfileDocument(ProfileDocument&&) noexcept;
+    ProfileDocument& operator=(ProfileDocument&&) noexcept;
+    ProfileDocument(const ProfileDocument&) = delete;
+    ProfileDocument& operator=(const ProfileDocument&) = delete;
+    ~ProfileDocument();
+
+    static ProfileDocument parse(std::string bytes);
     std::string serialize() const;
 
     // The value as a single read gives it: trimmed, one pair of enclosing quotes removed, cut to
@@ -28,6 +49,10 @@ public:
     std::optional<std::string> value(std::string_view section, std::string_view key) const;
     std::vector<std::string> sectionNames(NameList form) const;
     std::vector<std::string> keyNames(std::string_view section, NameList form) const;
+    // The section-values read without copies: one visit per entry, in order, as appendSectionValues
+    // would give them to an empty list.
+    void visitSectionValues(std::string_view section, NameList form,
+                            const std::function<void(std::string_view name, std::string_view value)>& visit) const;
     // Adds key=value strings per the section-values read (see ProfileFile::readSectionValues).
     void appendSectionValues(std::string_view section, std::vector<std::string>& list, NameList form) const;
 
@@ -42,31 +67,48 @@ private:
     enum class LineEnd : std::uint8_t { None, CrLf, Lf, Cr };
 
     struct Line {
-        std::string text;
+        std::string_view text;
         LineEnd end = LineEnd::CrLf;
+        bool isKey = false;
+        std::uint32_t keyBegin = 0;
+        std::uint32_t keyLength = 0;
+        std::uint32_t valueBegin = 0;
+        std::uint32_t valueLength = 0;
+
+        std::string_view key() const { return text.substr(keyBegin, keyLength); }
+        std::string_view rawValue() const { return text.substr(valueBegin, valueLength); }
     };
+
+    using NameIndex = std::unordered_map<std::string_view, std::size_t, FoldedHash, FoldedEqual>;
 
     struct Section {
-        std::string name;
+        std::string_view name;
         Line header;
         std::vector<Line> body;
-        // Folded key -> body index of its first occurrence; built on first use.
-        mutable std::unordered_map<std::string, std::size_t> keyIndex;
+        // Key -> body index of its first occurrence; built on first use.
+        mutable NameIndex keyIndex;
         mutable bool indexed = false;
 
-        const std::unordered_map<std::string, std::size_t>& index() const;
-        void invalidateIndex() { indexed = false; keyIndex.clear(); }
+        const NameIndex& index() const;
+        void invalidateIndex()
+        {
+            indexed = false;
+            keyIndex.clear();
+        }
     };
 
+    static Line makeLine(std::string_view text, LineEnd end);
+    std::string_view own(std::string text);
     const Section* findSection(std::string_view name) const;
     Section* findSection(std::string_view name);
     void rebuildSectionIndex();
     Line* lastLine();
-    void appendLine(std::vector<Line>& lines, std::size_t position, std::string text);
 
-    std::vector<Line> m_preamble;  // lines before the first header: never read
+    std::unique_ptr<std::string> m_bytes;  // the file as read; lines view into it
+    std::deque<std::string> m_owned;       // the text of written lines
+    std::vector<Line> m_preamble;          // lines before the first header: never read
     std::vector<Section> m_sections;
-    std::unordered_map<std::string, std::size_t> m_sectionIndex;  // folded name -> first section
+    NameIndex m_sectionIndex;  // name -> first section
 };
 
 }  // namespace corvinax

@@ -23,7 +23,7 @@ ProfileDocument readProfileDocument(const std::string& path)
 {
     std::string bytes;
     readWholeFile(path, bytes);
-    return ProfileDocument::parse(bytes);
+    return ProfileDocument::parse(std::move(bytes));
 }
 
 ProfileFile::ProfileFile(std::string path) : m_path(std::move(path)) {}

@@ -4,7 +4,6 @@
 
 #include <array>
 #include <cstdint>
-#include <vector>
 
 namespace corvinax {
 
@@ -14,41 +13,59 @@ constexpr std::size_t kAccumulators = 32;
 constexpr std::uint16_t kStart = '0';
 constexpr std::uint16_t kCeiling = 'Z';
 
-void addString(std::array<std::uint16_t, kAccumulators>& sums, const std::string& text)
-{
-    for (std::size_t p = 0; p < text.size(); ++p) {
-        std::uint16_t& sum = sums[p % kAccumulators];
-        sum = static_cast<std::uint16_t>(sum + static_cast<unsigned char>(text[p]));
+class Accumulators {
+public:
+    Accumulators() { m_sums.fill(kStart); }
+
+    // Adds one "name=value" string, its first character at position 1.
+    void add(std::string_view name, std::string_view value)
+    {
+        std::size_t position = 0;
+        for (char c : name)
+            addAt(position++, c);
+        addAt(position++, '=');
+        for (char c : value)
+            addAt(position++, c);
+    }
+
+    std::string text() const
+    {
+        std::string signature;
+        for (std::size_t n = 0; n < kAccumulators; ++n) {
+            std::uint16_t code = m_sums[n];
+            if (code >= 58 && code <= 64)  // the codes between "9" and "A" become "1" to "7"
+                code -= 9;
+            signature += static_cast<char>(code);
+            if (n % 4 == 3 && n + 1 < kAccumulators)
+                signature += '-';
+        }
+        return signature;
+    }
+
+private:
+    void addAt(std::size_t position, char c)
+    {
+        std::uint16_t& sum = m_sums[position % kAccumulators];
+        sum = static_cast<std::uint16_t>(sum + static_cast<unsigned char>(c));
         while (sum > kCeiling)
             sum -= 42;
     }
-}
+
+    std::array<std::uint16_t, kAccumulators> m_sums{};
+};
 
 }  // namespace
 
 std::string CalcSignature(const ProfileDocument& report)
 {
-    std::array<std::uint16_t, kAccumulators> sums;
-    sums.fill(kStart);
+    Accumulators sums;
     for (const std::string& section : report.sectionNames(NameList::WindowsBuffer)) {
         if (section.find("Signature") != std::string::npos)
             continue;
-        std::vector<std::string> values;
-        report.appendSectionValues(section, values, NameList::WindowsBuffer);
-        for (const std::string& value : values)
-            addString(sums, value);
+        report.visitSectionValues(section, NameList::WindowsBuffer,
+                                  [&sums](std::string_view name, std::string_view value) { sums.add(name, value); });
     }
-
-    std::string signature;
-    for (std::size_t n = 0; n < kAccumulators; ++n) {
-        std::uint16_t code = sums[n];
-        if (code >= 58 && code <= 64)  // the codes between "9" and "A" become "1" to "7"
-            code -= 9;
-        signature += static_cast<char>(code);
-        if (n % 4 == 3 && n + 1 < kAccumulators)
-            signature += '-';
-    }
-    return signature;
+    return sums.text();
 }
 
 }  // namespace corvinax
