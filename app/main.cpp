@@ -60,8 +60,8 @@ int main(int argc, char* argv[])
     MainWindow window(options, dialogs, desktop, clock);
     dialogs.setParent(&window);
     if (window.unattended()) {
+        // Nobody watches: the window is never shown, so nothing is painted while the run works.
         QApplication::setQuitOnLastWindowClosed(false);
-        window.showMinimized();
         QMetaObject::invokeMethod(&window, &MainWindow::runUnattended, Qt::QueuedConnection);
     } else {
         window.show();

@@ -133,6 +133,7 @@ void MainWindow::BitBtn1Click()
         showMessage(error.what());
         return;
     }
+    m_saved = true;
     close();
 }
 
@@ -147,10 +148,9 @@ void MainWindow::runUnattended()
         status = 3;  // the run stopped on an error before its export
     else if (!*outcome.exported)
         status = 2;  // the warehouse table could not be opened
-    else if (isVisible())
+    else if (!m_saved)
         status = 4;  // the settings could not be saved
-    if (isVisible())
-        close();
+    close();
     QCoreApplication::exit(status);
 }
 
@@ -170,9 +170,14 @@ bool MainWindow::askYesNo(const std::string& text, bool unattendedAnswer)
     return unattendedAnswer;
 }
 
+// A run asks once per file; handling events every few milliseconds keeps the window as lively
+// and leaves the time to the reports.
 void MainWindow::pumpEvents()
 {
+    if (m_sincePump.isValid() && m_sincePump.elapsed() < 15)
+        return;
     QCoreApplication::processEvents();
+    m_sincePump.start();
 }
 
 void MainWindow::showResultsPage()

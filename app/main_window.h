@@ -7,6 +7,7 @@
 #include "check/run_view.h"
 #include "check/smart_decoder.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 
 #include <string>
@@ -134,6 +135,8 @@ private:
     const Clock& m_clock;
     Settings m_settings;
     bool m_unattended = false;
+    bool m_saved = false;
+    QElapsedTimer m_sincePump;
     ResultTree m_tree;
     SmartDecoder m_smart;
     NoNetworkDriveMapper m_driveMapper;

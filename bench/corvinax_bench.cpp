@@ -161,6 +161,9 @@ int main(int argc, char* argv[])
         std::filesystem::remove_all(root);
         return status;
     }
+    // corvinax-bench --run SETTINGS: one check run in this process over a kept network.
+    if (argc == 3 && std::string(argv[1]) == "--run")
+        return runCheck(argv[2]);
     std::vector<std::size_t> sizes;
     for (int i = 1; i < argc; ++i)
         sizes.push_back(std::stoul(argv[i]));
@@ -193,7 +196,10 @@ int main(int argc, char* argv[])
         report("warehouse-mode process /S", process, raw.seconds);
         std::printf("  warehouse process minus start-up:    %7.2f x raw\n",
                     (process.seconds - startup.seconds) / raw.seconds);
-        std::filesystem::remove_all(root);
+        if (std::getenv("CORVINAX_BENCH_KEEP"))
+            std::printf("  kept in %s\n", root.c_str());
+        else
+            std::filesystem::remove_all(root);
     }
     return 0;
 }

@@ -253,7 +253,7 @@ void CheckRunner::checkDirectory(std::size_t index)
 struct Violation {
     const Report& report;
     const std::string& fileName;
-    std::vector<std::string> batch;
+    std::vector<std::string_view> batch;
 };
 
 void CheckRunner::checkReport(const std::string& name, std::size_t reportIndex, std::size_t directoryIndex)
@@ -266,12 +266,12 @@ void CheckRunner::checkReport(const std::string& name, std::size_t reportIndex, 
 
     Report report = Report::read(readFrom);
     m_intake.releaseReport(name);
-    std::vector<std::string>& lines = report.changeLines();
     if (!m_settings.noSignatureCheck) {
         const std::string computed = CalcSignature(report.document());
         if (computed != report.storedSignature())
-            lines.push_back(now() + "=Corvinax : нет или неверна подпись файла " + computed);
+            report.appendChangeLine(now() + "=Corvinax : нет или неверна подпись файла " + computed);
     }
+    const std::vector<std::string_view>& lines = report.changeLines();
     if (lines.empty() || lines.back().find('=') == std::string::npos)
         return;
     const std::string key = newestKey(lines);
@@ -296,7 +296,7 @@ void CheckRunner::addViolator(const Violation& violation)
     ++m_violators;
 
     bool lineAdded = false;
-    for (const std::string& line : violation.batch) {
+    for (std::string_view line : violation.batch) {
         std::string decoded = m_smart.DecodeSMART(line);
         const FilterOutcome outcome = m_settings.filters.match(decoded);
         if (outcome.effect == FilterOutcome::Effect::MarkComputer)

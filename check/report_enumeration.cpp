@@ -9,8 +9,7 @@
 
 namespace corvinax {
 
-std::vector<ReportCandidate> listReportCandidates(const std::string& directory,
-                                                  const std::function<void()>& beforeEach)
+std::vector<ReportCandidate> listReportCandidates(const std::string& directory, bool withLastWrite)
 {
     std::vector<ReportCandidate> candidates;
     if (directory.empty())
@@ -23,10 +22,11 @@ std::vector<ReportCandidate> listReportCandidates(const std::string& directory,
         if (entry->d_name[0] == '.')
             continue;
         struct stat info {};
-        if (::fstatat(fd, entry->d_name, &info, 0) != 0 || !S_ISREG(info.st_mode))
-            continue;
-        if (beforeEach)
-            beforeEach();
+        if (entry->d_type != DT_REG || withLastWrite) {
+            // A link, or a file system that does not tell the kind: the entry itself decides.
+            if (::fstatat(fd, entry->d_name, &info, 0) != 0 || !S_ISREG(info.st_mode))
+                continue;
+        }
         candidates.push_back(ReportCandidate{fromNativeName(entry->d_name), info.st_mtim.tv_sec});
     }
     return candidates;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <ctime>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,9 +13,9 @@ struct ReportCandidate {
 
 // The report candidates of a directory, in the order the file system returns them: every regular
 // file, or link to one, whose name does not begin with "." (hidden). Sub-directories, pipes,
-// sockets, devices and broken or looping links are passed over. beforeEach runs once per candidate.
-// A directory that cannot be read gives no candidate.
-std::vector<ReportCandidate> listReportCandidates(const std::string& directory,
-                                                  const std::function<void()>& beforeEach = {});
+// sockets, devices and broken or looping links are passed over. The last-write time is filled in
+// only when asked for, which spares a look at every plain file. A directory that cannot be read
+// gives no candidate.
+std::vector<ReportCandidate> listReportCandidates(const std::string& directory, bool withLastWrite = true);
 
 }  // namespace corvinax

@@ -39,7 +39,7 @@ std::vector<std::string> ReportIntake::collectReports(const std::string& readPat
 {
     std::vector<std::string> kept;
     std::vector<std::string> removal;
-    for (ReportCandidate& candidate : listReportCandidates(readPath)) {
+    for (ReportCandidate& candidate : listReportCandidates(readPath, m_settings.deleteOld)) {
         m_view.pumpEvents();
         if (chooseForRemoval(readPath, listedPath, candidate.name, candidate.lastWrite))
             removal.push_back(std::move(candidate.name));

@@ -74,16 +74,23 @@ mode_t creationMode()
 bool readWholeFile(const std::string& path, std::string& bytes)
 {
     bytes.clear();
-    FileDescriptor file(::open(nativePath(path).c_str(), O_RDONLY | O_CLOEXEC));
+    // Not blocking on the open: a name that turned into a pipe must not stall the reader.
+    FileDescriptor file(::open(nativePath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (file.get() < 0)
         return false;
     struct stat info {};
     if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
         return false;
-    bytes.reserve(static_cast<std::size_t>(info.st_size));
-    char buffer[65536];
+    // One byte more than the size, so that a file that grew is still read to its end.
+    std::size_t capacity = static_cast<std::size_t>(info.st_size) + 1;
+    bytes.resize(capacity);
+    std::size_t filled = 0;
     for (;;) {
-        const ssize_t got = ::read(file.get(), buffer, sizeof buffer);
+        if (filled == capacity) {
+            capacity *= 2;
+            bytes.resize(capacity);
+        }
+        const ssize_t got = ::read(file.get(), bytes.data() + filled, capacity - filled);
         if (got < 0) {
             if (errno == EINTR)
                 continue;
@@ -91,9 +98,11 @@ bool readWholeFile(const std::string& path, std::string& bytes)
             return false;
         }
         if (got == 0)
-            return true;
-        bytes.append(buffer, static_cast<std::size_t>(got));
+            break;
+        filled += static_cast<std::size_t>(got);
     }
+    bytes.resize(filled);
+    return true;
 }
 
 bool replaceFileAtomically(const std::string& path, std::string_view bytes)

@@ -3,6 +3,7 @@
 #include "profile/text.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 namespace corvinax {
@@ -125,9 +126,14 @@ ProfileDocument ProfileDocument::parse(std::string bytes)
     std::vector<Line>* current = &document.m_preamble;
     std::size_t position = 0;
     while (position < all.size()) {
-        std::size_t stop = position;
-        while (stop < all.size() && all[stop] != '\r' && all[stop] != '\n')
-            ++stop;
+        // The line ends at its first CR or LF; both are looked for with the library's fast search.
+        const char* begin = all.data() + position;
+        const std::size_t rest = all.size() - position;
+        const void* lineFeed = std::memchr(begin, '\n', rest);
+        const std::size_t lineLength = lineFeed ? static_cast<std::size_t>(static_cast<const char*>(lineFeed) - begin) : rest;
+        const void* carriageReturn = std::memchr(begin, '\r', lineLength);
+        const std::size_t stop =
+            position + (carriageReturn ? static_cast<std::size_t>(static_cast<const char*>(carriageReturn) - begin) : lineLength);
         const std::string_view text = all.substr(position, stop - position);
         LineEnd end = LineEnd::None;
         position = stop;
@@ -200,6 +206,14 @@ std::optional<std::string> ProfileDocument::value(std::string_view section, std:
     const Section* found = findSection(section);
     if (!found)
         return std::nullopt;
+    // A few lines are searched faster than an index is built.
+    if (!found->indexed && found->body.size() <= 16) {
+        for (const Line& line : found->body) {
+            if (line.isKey && equalsIgnoringCase(line.key(), key))
+                return std::string(readValue(line.rawValue()));
+        }
+        return std::nullopt;
+    }
     const auto& index = found->index();
     const auto line = index.find(key);
     if (line == index.end())
@@ -210,10 +224,9 @@ std::optional<std::string> ProfileDocument::value(std::string_view section, std:
 namespace {
 
 // The names a name list gives, as views: every name, or what a buffer of the Windows size holds.
-template <typename Names>
-std::vector<std::string_view> fitNames(const Names& all, NameList form)
+void fitNames(const std::vector<std::string_view>& all, NameList form, std::vector<std::string_view>& names)
 {
-    std::vector<std::string_view> names;
+    names.clear();
     names.reserve(all.size());
     std::size_t room = kWindowsNameBufferSize - 1;  // the final terminator is always written
     for (std::string_view name : all) {
@@ -231,7 +244,28 @@ std::vector<std::string_view> fitNames(const Names& all, NameList form)
         names.push_back(name);
         room -= name.size() + 1;
     }
-    return names;
+}
+
+// Whether no two names are equal without regard to case, the usual case, told by their folded
+// hashes in a small open table; a shared hash sends the caller to the exact comparison.
+bool allDistinct(const std::vector<std::string_view>& names)
+{
+    std::size_t size = 16;
+    while (size < 2 * names.size())
+        size *= 2;
+    thread_local std::vector<std::size_t> table;
+    table.assign(size, 0);
+    for (std::string_view name : names) {
+        const std::size_t hash = FoldedHash{}(name) | 1;
+        std::size_t slot = hash & (size - 1);
+        while (table[slot] != 0) {
+            if (table[slot] == hash)
+                return false;
+            slot = (slot + 1) & (size - 1);
+        }
+        table[slot] = hash;
+    }
+    return true;
 }
 
 }  // namespace
@@ -242,7 +276,8 @@ std::vector<std::string> ProfileDocument::sectionNames(NameList form) const
     all.reserve(m_sections.size());
     for (const Section& section : m_sections)
         all.push_back(section.name);
-    const std::vector<std::string_view> names = fitNames(all, form);
+    std::vector<std::string_view> names;
+    fitNames(all, form, names);
     return {names.begin(), names.end()};
 }
 
@@ -256,7 +291,8 @@ std::vector<std::string> ProfileDocument::keyNames(std::string_view section, Nam
                 all.push_back(line.key());
         }
     }
-    const std::vector<std::string_view> names = fitNames(all, form);
+    std::vector<std::string_view> names;
+    fitNames(all, form, names);
     return {names.begin(), names.end()};
 }
 
@@ -267,44 +303,81 @@ void ProfileDocument::visitSectionValues(
     const Section* found = findSection(section);
     if (!found)
         return;
-    std::vector<std::string_view> keys;
-    keys.reserve(found->body.size());
+    // The key lines of the section and their names as the name list gives them; only the last
+    // name of a full Windows buffer can be cut short of its line's key.
+    // Scratch lists kept from call to call: a run reads thousands of sections one after another.
+    thread_local std::vector<const Line*> lines;
+    thread_local std::vector<std::string_view> keys;
+    lines.clear();
+    keys.clear();
     for (const Line& line : found->body) {
-        if (line.isKey)
+        if (line.isKey) {
+            lines.push_back(&line);
             keys.push_back(line.key());
-    }
-    const NameIndex& index = found->index();
-
-    // One entry per name, at the place where it first came, under the spelling that came last,
-    // with the value of the key's first line; an empty value takes the entry away.
-    struct Entry {
-        std::string_view name;
-        std::string_view value;
-        bool present;
-    };
-    std::vector<Entry> entries;
-    entries.reserve(keys.size());
-    NameIndex positions;
-    positions.reserve(keys.size());
-    for (std::string_view name : fitNames(keys, form)) {
-        const auto line = index.find(name);
-        const std::string_view value = line == index.end() ? std::string_view() : readValue(found->body[line->second].rawValue());
-        const auto existing = positions.find(name);
-        if (value.empty()) {
-            if (existing != positions.end()) {
-                entries[existing->second].present = false;
-                positions.erase(existing);
-            }
-        } else if (existing != positions.end()) {
-            entries[existing->second].name = name;
-        } else {
-            positions.emplace(name, entries.size());
-            entries.push_back({name, value, true});
         }
     }
-    for (const Entry& entry : entries) {
-        if (entry.present)
-            visit(entry.name, entry.value);
+    thread_local std::vector<std::string_view> names;
+    fitNames(keys, form, names);
+
+    if (allDistinct(names)) {
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            const Line* line = names[i].size() == keys[i].size() ? lines[i] : nullptr;
+            if (!line) {
+                const auto& index = found->index();
+                const auto match = index.find(names[i]);
+                line = match == index.end() ? nullptr : &found->body[match->second];
+            }
+            if (const std::string_view value = line ? readValue(line->rawValue()) : std::string_view(); !value.empty())
+                visit(names[i], value);
+        }
+        return;
+    }
+
+    // Names that are equal without regard to case form one entry: at the place of the first, under
+    // the spelling of the last, with the value of the key's first line; an empty value gives none.
+    // Equal names are found by sorting their folded hashes, which needs no allocation per name.
+    struct Item {
+        std::size_t hash;
+        std::size_t position;  // in names
+    };
+    thread_local std::vector<Item> items;
+    items.resize(names.size());
+    for (std::size_t i = 0; i < names.size(); ++i)
+        items[i] = {FoldedHash{}(names[i]), i};
+    std::sort(items.begin(), items.end(),
+              [](const Item& a, const Item& b) { return a.hash != b.hash ? a.hash < b.hash : a.position < b.position; });
+
+    constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+    thread_local std::vector<std::size_t> lastSpelling;  // at a group's first position
+    lastSpelling.assign(names.size(), kNone);
+    for (std::size_t a = 0; a < items.size(); ++a) {
+        const std::size_t first = items[a].position;
+        if (lastSpelling[first] == kNone - 1)
+            continue;  // already part of an earlier group
+        lastSpelling[first] = first;
+        for (std::size_t b = a + 1; b < items.size() && items[b].hash == items[a].hash; ++b) {
+            const std::size_t other = items[b].position;
+            if (lastSpelling[other] == kNone && FoldedEqual{}(names[first], names[other])) {
+                lastSpelling[first] = other;
+                lastSpelling[other] = kNone - 1;
+            }
+        }
+    }
+
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (lastSpelling[i] >= kNone - 1)
+            continue;
+        // The first name of a group stands on the key's first line; a name cut by the buffer is read
+        // as a key of its own.
+        const Line* line = names[i].size() == keys[i].size() ? lines[i] : nullptr;
+        if (!line) {
+            const auto& index = found->index();
+            const auto match = index.find(names[i]);
+            line = match == index.end() ? nullptr : &found->body[match->second];
+        }
+        const std::string_view value = line ? readValue(line->rawValue()) : std::string_view();
+        if (!value.empty())
+            visit(names[lastSpelling[i]], value);
     }
 }
 

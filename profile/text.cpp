@@ -27,9 +27,9 @@ constexpr std::array<unsigned char, 256> makeFoldTable()
     return table;
 }
 
-constexpr std::array<unsigned char, 256> kFoldTable = makeFoldTable();
-
 }  // namespace
+
+constexpr std::array<unsigned char, 256> kFoldTable = makeFoldTable();
 
 std::string_view trimControls(std::string_view text)
 {
@@ -39,11 +39,6 @@ std::string_view trimControls(std::string_view text)
     while (!text.empty() && isControl(text.back()))
         text.remove_suffix(1);
     return text;
-}
-
-unsigned char foldByte(unsigned char byte)
-{
-    return kFoldTable[byte];
 }
 
 std::string foldCase(std::string_view text)

@@ -2,6 +2,7 @@
 
 // Byte-level text helpers for code page 1251 strings.
 
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -11,7 +12,11 @@ namespace corvinax {
 std::string_view trimControls(std::string_view text);
 
 // Maps a code page 1251 byte to its lower-case form (Latin and Cyrillic letters).
-unsigned char foldByte(unsigned char byte);
+extern const std::array<unsigned char, 256> kFoldTable;
+inline unsigned char foldByte(unsigned char byte)
+{
+    return kFoldTable[byte];
+}
 
 // Case-folded copy, for names that compare without regard to letter case.
 std::string foldCase(std::string_view text);

@@ -10,29 +10,31 @@ namespace corvinax {
 namespace {
 
 constexpr std::size_t kAccumulators = 32;
-constexpr std::uint16_t kStart = '0';
-constexpr std::uint16_t kCeiling = 'Z';
+constexpr std::uint64_t kStart = '0';
 
+// Each accumulator's final value depends only on the sum of the codes added to it: 48 for none,
+// otherwise 49 + (sum - 1) mod 42, the result of adding one code at a time and taking 42 away
+// while above 90. So plain sums are kept and reduced once at the end.
 class Accumulators {
 public:
-    Accumulators() { m_sums.fill(kStart); }
-
     // Adds one "name=value" string, its first character at position 1.
     void add(std::string_view name, std::string_view value)
     {
-        std::size_t position = 0;
-        for (char c : name)
-            addAt(position++, c);
-        addAt(position++, '=');
-        for (char c : value)
-            addAt(position++, c);
+        if (value.data() == name.data() + name.size() + 1 && name.data()[name.size()] == '=') {
+            addFrom(0, std::string_view(name.data(), name.size() + 1 + value.size()));  // as it stands in the file
+            return;
+        }
+        addFrom(0, name);
+        addFrom(name.size(), "=");
+        addFrom(name.size() + 1, value);
     }
 
     std::string text() const
     {
         std::string signature;
         for (std::size_t n = 0; n < kAccumulators; ++n) {
-            std::uint16_t code = m_sums[n];
+            const std::uint64_t sum = m_sums[n];
+            std::uint64_t code = sum == 0 ? kStart : kStart + 1 + (sum - 1) % 42;
             if (code >= 58 && code <= 64)  // the codes between "9" and "A" become "1" to "7"
                 code -= 9;
             signature += static_cast<char>(code);
@@ -43,15 +45,22 @@ public:
     }
 
 private:
-    void addAt(std::size_t position, char c)
+    // Whole blocks of 32 characters go to the 32 accumulators in one pass the compiler can widen.
+    void addFrom(std::size_t position, std::string_view text)
     {
-        std::uint16_t& sum = m_sums[position % kAccumulators];
-        sum = static_cast<std::uint16_t>(sum + static_cast<unsigned char>(c));
-        while (sum > kCeiling)
-            sum -= 42;
+        const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+        std::size_t i = 0;
+        for (; i < text.size() && (position + i) % kAccumulators != 0; ++i)
+            m_sums[(position + i) % kAccumulators] += bytes[i];
+        for (; i + kAccumulators <= text.size(); i += kAccumulators) {
+            for (std::size_t n = 0; n < kAccumulators; ++n)
+                m_sums[n] += bytes[i + n];
+        }
+        for (; i < text.size(); ++i)
+            m_sums[(position + i) % kAccumulators] += bytes[i];
     }
 
-    std::array<std::uint16_t, kAccumulators> m_sums{};
+    std::array<std::uint32_t, kAccumulators> m_sums{};
 };
 
 }  // namespace

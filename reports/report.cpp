@@ -28,9 +28,22 @@ Report Report::read(const std::string& path)
     for (std::size_t i = 0; i < report.m_info.params.size(); ++i)
         report.m_info.params[i] = infoValue(document, "Param_" + std::to_string(i + 1), "");
     report.m_info.macAddr = infoValue(document, "MAC_Addr", "");
-    document.appendSectionValues("Config_changes", report.m_changeLines, NameList::Complete);
+    // A line whose key and value stand as key=value in the file is a view of it; any other
+    // (blanks around "=", quotes, a later spelling of the key) is composed once.
+    document.visitSectionValues("Config_changes", NameList::Complete,
+                                [&report](std::string_view name, std::string_view value) {
+                                    if (value.data() == name.data() + name.size() + 1 && name.data()[name.size()] == '=')
+                                        report.m_changeLines.emplace_back(name.data(), name.size() + 1 + value.size());
+                                    else
+                                        report.appendChangeLine(std::string(name) + '=' + std::string(value));
+                                });
     report.m_storedSignature = document.value("Signature", "0").value_or("(Нет подписи)");
     return report;
+}
+
+void Report::appendChangeLine(std::string line)
+{
+    m_changeLines.push_back(m_ownLines.emplace_back(std::move(line)));
 }
 
 std::string Report::computerLine() const
@@ -46,12 +59,12 @@ std::string Report::computerInfoLine() const
            " " + p[2] + " " + p[3] + "\r\n";
 }
 
-std::string newestKey(const std::vector<std::string>& changeLines)
+std::string newestKey(const std::vector<std::string_view>& changeLines)
 {
     if (changeLines.empty())
         return {};
-    const std::string& last = changeLines.back();
-    return std::string(trimControls(std::string_view(last).substr(0, last.find('='))));
+    const std::string_view last = changeLines.back();
+    return std::string(trimControls(last.substr(0, last.find('='))));
 }
 
 std::string batchPrefix(std::string_view key)
@@ -62,12 +75,12 @@ std::string batchPrefix(std::string_view key)
     return std::string(trimControls(key.substr(0, blank + 1)));
 }
 
-std::vector<std::string> batchLines(const std::vector<std::string>& changeLines, std::string_view prefix)
+std::vector<std::string_view> batchLines(const std::vector<std::string_view>& changeLines, std::string_view prefix)
 {
-    std::vector<std::string> lines;
+    std::vector<std::string_view> lines;
     if (prefix.empty())
         return lines;
-    for (const std::string& line : changeLines) {
+    for (std::string_view line : changeLines) {
         if (line.starts_with(prefix))
             lines.push_back(line);
     }

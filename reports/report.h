@@ -6,6 +6,7 @@
 #include "profile/profile_document.h"
 
 #include <array>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,8 +27,10 @@ public:
 
     const ReportInfo& info() const { return m_info; }
     // The [Config_changes] lines, key=value, oldest first, every line however many there are.
-    const std::vector<std::string>& changeLines() const { return m_changeLines; }
-    std::vector<std::string>& changeLines() { return m_changeLines; }
+    // The texts live as long as the report.
+    const std::vector<std::string_view>& changeLines() const { return m_changeLines; }
+    // Adds a line of the run's own after the report's lines.
+    void appendChangeLine(std::string line);
     // [Signature] "0", or the no-signature text when it is missing.
     const std::string& storedSignature() const { return m_storedSignature; }
     // The file as read, for computing its signature.
@@ -41,15 +44,16 @@ public:
 private:
     ProfileDocument m_document;
     ReportInfo m_info;
-    std::vector<std::string> m_changeLines;
+    std::vector<std::string_view> m_changeLines;
+    std::deque<std::string> m_ownLines;  // lines that are no slice of the file
     std::string m_storedSignature;
 };
 
 // The key of the last change line, trimmed of codes 0 to 32; empty when there is no line.
-std::string newestKey(const std::vector<std::string>& changeLines);
+std::string newestKey(const std::vector<std::string_view>& changeLines);
 // The newest key's first word (up to its first blank), trimmed; empty when the key has no blank.
 std::string batchPrefix(std::string_view newestKey);
 // The lines that begin with the prefix, in order; none for an empty prefix.
-std::vector<std::string> batchLines(const std::vector<std::string>& changeLines, std::string_view prefix);
+std::vector<std::string_view> batchLines(const std::vector<std::string_view>& changeLines, std::string_view prefix);
 
 }  // namespace corvinax
