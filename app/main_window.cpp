@@ -71,7 +71,7 @@ void MainWindow::FormCreate()
 {
     setWindowTitle(fromCp1251(windowCaption()));
     m_settings.warehouseMode = m_options.warehouseFromCommandLine;
-    ProfileFile file(m_options.settingsPath);
+    ProfileFile file = openSettingsFile(m_options.settingsPath);
     loadSettings(file, m_settings, m_options.defaults);
     m_unattended = m_settings.warehouseMode;
     loadControls();
@@ -126,7 +126,7 @@ void MainWindow::ToolbarButton971Click()
 void MainWindow::BitBtn1Click()
 {
     DBGrid1->postEdit();
-    ProfileFile file(m_options.settingsPath);
+    ProfileFile file = openSettingsFile(m_options.settingsPath);
     try {
         saveSettings(file, m_settings, m_clock);
     } catch (const Error& error) {

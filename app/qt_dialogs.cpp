@@ -7,15 +7,21 @@
 
 namespace corvinax {
 
+// Texts come from reports among others: they are shown as plain text, never as markup.
 void QtDialogs::showMessage(const std::string& text)
 {
-    QMessageBox::information(m_parent, QApplication::applicationName(), fromCp1251(text));
+    QMessageBox box(QMessageBox::Information, QApplication::applicationName(), fromCp1251(text), QMessageBox::Ok,
+                    m_parent);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }
 
 bool QtDialogs::askYesNo(const std::string& text, bool)
 {
-    return QMessageBox::warning(m_parent, QApplication::applicationName(), fromCp1251(text),
-                                QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    QMessageBox box(QMessageBox::Warning, QApplication::applicationName(), fromCp1251(text),
+                    QMessageBox::Yes | QMessageBox::No, m_parent);
+    box.setTextFormat(Qt::PlainText);
+    return box.exec() == QMessageBox::Yes;
 }
 
 }  // namespace corvinax

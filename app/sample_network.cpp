@@ -2,6 +2,7 @@
 
 #include "app/calendar.h"
 #include "app/paths.h"
+#include "app/settings.h"
 #include "check/file_operations.h"
 #include "profile/atomic_file.h"
 #include "profile/error.h"
@@ -113,7 +114,7 @@ void writeSampleNetwork(const SampleNetwork& sample, const LocalDateTime& today)
     }
     createDirectories(joinPath(sample.root, "removed"));
 
-    ProfileFile settings(sample.settingsPath);
+    ProfileFile settings = openSettingsFile(sample.settingsPath);
     ProfileUpdate update(settings);
     settings.writeFlag("Config", "ExpandTree", true);
     settings.writeFlag("Config", "NoSignatureCheck", false);

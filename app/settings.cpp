@@ -143,6 +143,13 @@ int Settings::clampDeleteOldDays(int days)
     return std::clamp(days, kMinDeleteOldDays, kMaxDeleteOldDays);
 }
 
+ProfileFile openSettingsFile(const std::string& path)
+{
+    ProfileFile file(path);
+    file.setOwnerOnly(true);
+    return file;
+}
+
 bool selectsWarehouseMode(int argc, const char* const* argv)
 {
     if (argc < 2 || !argv[1])

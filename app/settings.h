@@ -5,13 +5,14 @@
 
 #include "check/filter_table.h"
 
+#include "profile/profile_file.h"
+
 #include <string>
 #include <vector>
 
 namespace corvinax {
 
 class Clock;
-class ProfileFile;
 
 struct CheckDirectory {
     std::string path;                  // as the person entered it, local or UNC
@@ -72,6 +73,9 @@ struct Settings {
 
 // Whether the first command-line argument selects warehouse mode: MERVOMODE or /S, in any case.
 bool selectsWarehouseMode(int argc, const char* const* argv);
+
+// The settings file, which keeps the password: a file made by the program is its owner's alone.
+ProfileFile openSettingsFile(const std::string& path);
 
 // Reads [Config], [Strings] and [CheckDirs] into settings. settings.warehouseMode holds the
 // command line's choice on entry and may be turned on by CloseIfAllOk above 1.

@@ -156,6 +156,7 @@ void CheckRunner::RunConfigCheck()
         const std::size_t directoryCount = m_settings.checkDirs.size();
         m_singleDirectory = directoryCount == 1;
         m_stateFile.emplace(m_settingsPath);
+        m_stateFile->setOwnerOnly(true);
         m_view.pumpEvents();
         m_reportTotal = 0;
         m_intake.beginRun(m_background);

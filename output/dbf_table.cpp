@@ -6,22 +6,35 @@
 #include <shapefil.h>
 
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace corvinax {
 
 struct DbfTable::Handle {
     DBFHandle dbf = nullptr;
+    int lockFd = -1;
     ~Handle()
     {
         if (dbf)
             DBFClose(dbf);
+        if (lockFd >= 0)
+            ::close(lockFd);
     }
 };
 
 std::unique_ptr<DbfTable> DbfTable::open(const std::string& path)
 {
     auto handle = std::make_unique<Handle>();
-    handle->dbf = DBFOpen(nativePath(path).c_str(), "rb+");
+    const std::string native = nativePath(path);
+    // A whole-file write lock, as the dBASE engines of the other programs take and test it.
+    handle->lockFd = ::open(native.c_str(), O_RDWR | O_CLOEXEC);
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    if (handle->lockFd < 0 || ::fcntl(handle->lockFd, F_SETLK, &lock) != 0)
+        return nullptr;
+    handle->dbf = DBFOpen(native.c_str(), "rb+");
     if (!handle->dbf)
         return nullptr;
     return std::unique_ptr<DbfTable>(new DbfTable(std::move(handle), path));
@@ -92,6 +105,8 @@ void DbfTable::close(int year, int month, int day)
     DBFSetLastModifiedDate(m_handle->dbf, year - 1900, month, day);
     DBFClose(m_handle->dbf);
     m_handle->dbf = nullptr;
+    ::close(m_handle->lockFd);
+    m_handle->lockFd = -1;
 }
 
 }  // namespace corvinax

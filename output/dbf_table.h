@@ -11,7 +11,8 @@ namespace corvinax {
 
 class DbfTable {
 public:
-    // nullptr when the file cannot be opened as a dBASE table for reading and writing.
+    // nullptr when the file cannot be opened as a dBASE table for reading and writing, or another
+    // program holds a lock on it. The table stays locked for this program until it is closed.
     static std::unique_ptr<DbfTable> open(const std::string& path);
     ~DbfTable();
     DbfTable(const DbfTable&) = delete;

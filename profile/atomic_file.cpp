@@ -105,7 +105,7 @@ bool readWholeFile(const std::string& path, std::string& bytes)
     return true;
 }
 
-bool replaceFileAtomically(const std::string& path, std::string_view bytes)
+bool replaceFileAtomically(const std::string& path, std::string_view bytes, bool ownerOnly)
 {
     const std::string target = resolveLink(nativePath(path));
     struct stat existing {};
@@ -120,7 +120,8 @@ bool replaceFileAtomically(const std::string& path, std::string_view bytes)
         return false;
     auto discard = [&temporary] { ::unlink(temporary.c_str()); };
 
-    bool ok = ::fchmod(file.get(), exists ? (existing.st_mode & 07777) : creationMode()) == 0;
+    const mode_t newMode = ownerOnly ? (0600 & creationMode()) : creationMode();
+    bool ok = ::fchmod(file.get(), exists ? (existing.st_mode & 07777) : newMode) == 0;
     if (ok && exists && (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid()))
         (void)!::fchown(file.get(), existing.st_uid, existing.st_gid);
     ok = ok && writeAll(file.get(), bytes) && ::fsync(file.get()) == 0;

@@ -12,6 +12,7 @@ bool readWholeFile(const std::string& path, std::string& bytes);
 // and renamed over it, so a reader or a crash sees the old file or the new one, never a torn one.
 // An existing file keeps its permissions (and, where allowed, its owner); a link keeps pointing to
 // the file it names. Refuses a read-only file. Returns false on any failure, leaving the old file.
-bool replaceFileAtomically(const std::string& path, std::string_view bytes);
+// A new file is readable by its owner only when ownerOnly is set, else as the umask allows.
+bool replaceFileAtomically(const std::string& path, std::string_view bytes, bool ownerOnly = false);
 
 }  // namespace corvinax

@@ -118,7 +118,7 @@ void ProfileFile::changed()
 
 void ProfileFile::store()
 {
-    if (!replaceFileAtomically(m_path, m_document.serialize())) {
+    if (!replaceFileAtomically(m_path, m_document.serialize(), m_ownerOnly)) {
         forget();
         throw ProfileWriteError(m_path);
     }

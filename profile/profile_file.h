@@ -23,6 +23,10 @@ class ProfileFile {
 public:
     explicit ProfileFile(std::string path);
 
+    // A file this object creates is readable by its owner only (it holds a password, say); an
+    // existing file keeps its permissions.
+    void setOwnerOnly(bool ownerOnly) { m_ownerOnly = ownerOnly; }
+
     const std::string& path() const { return m_path; }
 
     std::string readString(std::string_view section, std::string_view key, std::string_view defaultValue);
@@ -65,6 +69,7 @@ private:
     bool m_loaded = false;
     bool m_updating = false;
     bool m_pending = false;
+    bool m_ownerOnly = false;
 };
 
 // Groups the writes of one scope into one replacement; without commit() they are dropped.

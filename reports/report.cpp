@@ -1,5 +1,6 @@
 #include "reports/report.h"
 
+#include "profile/atomic_file.h"
 #include "profile/profile_file.h"
 #include "profile/text.h"
 
@@ -20,8 +21,15 @@ std::string infoValue(const ProfileDocument& document, std::string_view key, std
 
 Report Report::read(const std::string& path)
 {
+    std::string bytes;
+    readWholeFile(path, bytes);
+    return parse(std::move(bytes));
+}
+
+Report Report::parse(std::string bytes)
+{
     Report report;
-    report.m_document = readProfileDocument(path);
+    report.m_document = ProfileDocument::parse(std::move(bytes));
     const ProfileDocument& document = report.m_document;
     report.m_info.computerName = infoValue(document, "Computer_Name", "?");
     report.m_info.recordDate = infoValue(document, "Record_Date", "");

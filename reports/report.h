@@ -24,6 +24,8 @@ class Report {
 public:
     // A missing or unreadable file, or one that is no profile, gives the defaults and no lines.
     static Report read(const std::string& path);
+    // The same from the bytes of a file.
+    static Report parse(std::string bytes);
 
     const ReportInfo& info() const { return m_info; }
     // The [Config_changes] lines, key=value, oldest first, every line however many there are.
