@@ -1,6 +1,7 @@
 // Faults under real conditions: a killed process, a full file system, a locked or damaged table.
 
 #include "app/settings.h"
+#include "check/result_tree.h"
 #include "output/check_log.h"
 #include "output/warehouse_export.h"
 #include "profile/error.h"
