@@ -276,9 +276,13 @@ void CheckRunner::checkReport(const std::string& name, std::size_t reportIndex, 
     if (lines.empty() || lines.back().find('=') == std::string::npos)
         return;
     const std::string key = newestKey(lines);
-    if (key == m_stateFile->readString(m_listedPath, name, ""))
+    // A file name that cannot be a key of the settings file ("[x].ini", "a=b.ini") is never
+    // remembered: such a report is shown on every run instead of breaking the settings file.
+    const bool storable = ProfileDocument::storableKey(name);
+    if (storable && key == m_stateFile->readString(m_listedPath, name, ""))
         return;
-    m_stateFile->writeString(m_listedPath, name, key);
+    if (storable)
+        m_stateFile->writeString(m_listedPath, name, key);
     addViolator(Violation{report, name, batchLines(lines, batchPrefix(key))});
 }
 

@@ -190,9 +190,10 @@ void ProfileDocument::rebuildSectionIndex()
         m_sectionIndex.try_emplace(m_sections[i].name, i);
 }
 
+// Names are looked up trimmed of blanks, as the file's own names are read.
 const ProfileDocument::Section* ProfileDocument::findSection(std::string_view name) const
 {
-    const auto found = m_sectionIndex.find(name);
+    const auto found = m_sectionIndex.find(trimBlanks(name));
     return found == m_sectionIndex.end() ? nullptr : &m_sections[found->second];
 }
 
@@ -203,6 +204,7 @@ ProfileDocument::Section* ProfileDocument::findSection(std::string_view name)
 
 std::optional<std::string> ProfileDocument::value(std::string_view section, std::string_view key) const
 {
+    key = trimBlanks(key);
     const Section* found = findSection(section);
     if (!found)
         return std::nullopt;
@@ -436,8 +438,21 @@ ProfileDocument::Line* ProfileDocument::lastLine()
     return m_preamble.empty() ? nullptr : &m_preamble.back();
 }
 
+std::string_view ProfileDocument::trimmedName(std::string_view name)
+{
+    return trimBlanks(name);
+}
+
+bool ProfileDocument::storableKey(std::string_view key)
+{
+    return !key.empty() && trimBlanks(key).size() == key.size() && key.front() != ';' && key.front() != '[' &&
+           key.find_first_of("=\r\n") == std::string_view::npos;
+}
+
 void ProfileDocument::setValue(std::string_view section, std::string_view key, std::string_view value)
 {
+    section = trimBlanks(section);
+    key = trimBlanks(key);
     Section* found = findSection(section);
     if (!found) {
         if (Line* last = lastLine(); last && last->end == LineEnd::None)
@@ -482,6 +497,7 @@ void ProfileDocument::setValue(std::string_view section, std::string_view key, s
 
 bool ProfileDocument::deleteKey(std::string_view section, std::string_view key)
 {
+    key = trimBlanks(key);
     Section* found = findSection(section);
     if (!found)
         return false;
@@ -497,7 +513,7 @@ bool ProfileDocument::deleteKey(std::string_view section, std::string_view key)
 
 bool ProfileDocument::eraseSection(std::string_view section)
 {
-    const auto found = m_sectionIndex.find(section);
+    const auto found = m_sectionIndex.find(trimBlanks(section));
     if (found == m_sectionIndex.end())
         return false;
     const std::size_t row = found->second;

@@ -56,6 +56,13 @@ public:
     // Adds key=value strings per the section-values read (see ProfileFile::readSectionValues).
     void appendSectionValues(std::string_view section, std::vector<std::string>& list, NameList form) const;
 
+    // Whether a key reads back as written: not empty, no blanks at its ends, no "=" or line break,
+    // and no comment or header start.
+    static bool storableKey(std::string_view key);
+    // A name as the file reads it: without blanks at its ends.
+    static std::string_view trimmedName(std::string_view name);
+
+    // Section and key names are taken trimmed of blanks, as they are read.
     void setValue(std::string_view section, std::string_view key, std::string_view value);
     // Both return whether anything changed.
     bool deleteKey(std::string_view section, std::string_view key);

@@ -80,7 +80,8 @@ void ProfileFile::readSectionValues(std::string_view section, std::vector<std::s
 
 void ProfileFile::writeString(std::string_view section, std::string_view key, std::string_view value)
 {
-    if (holdsLineBreak(section) || holdsLineBreak(key) || holdsLineBreak(value))
+    // A name or value that would not read back as written would change the file's structure.
+    if (holdsLineBreak(section) || holdsLineBreak(value) || !ProfileDocument::storableKey(ProfileDocument::trimmedName(key)))
         throw ProfileWriteError(m_path);
     current().setValue(section, key, value);
     changed();

@@ -11,6 +11,7 @@ cmake --build "$build" --parallel "${JOBS:-2}" >/dev/null
 for target in profile_parser_fuzz report_fuzz signature_fuzz smart_fuzz get_image_fuzz date_filter_fuzz log_line_fuzz; do
     work=$(mktemp -d)
     cp "$root/tests/fuzz/corpus/$target/"* "$work/"
+    rm -rf "$build/finds/$target"
     mkdir -p "$build/finds/$target"
     limit=(-max_total_time="$seconds")
     [ -n "${RUNS:-}" ] && limit=(-runs="$RUNS")

@@ -117,6 +117,21 @@ TEST_F(BadInput, AnUnreadableReportReadsAsEmpty)
     EXPECT_EQ(countNodesStartingWith("Компьютер :GOOD,"), 1);
 }
 
+TEST_F(BadInput, FileNamesThatCannotBeKeysAreShownOnEveryRunAndLeaveTheSettingsWhole)
+{
+    for (const char* name : {"[x].ini", "a=b.ini", ";c.ini"})
+        writeFile(cfg + "/" + name, report(name, {"07.12.2026 08:00:00=ADDED Modem"}));
+    runner.StartCheck();
+    runner.StartCheck();
+    EXPECT_EQ(countNodesStartingWith("Компьютер :[x].ini,"), 2);
+    EXPECT_EQ(countNodesStartingWith("Компьютер :a=b.ini,"), 2);
+    EXPECT_EQ(countNodesStartingWith("Компьютер :;c.ini,"), 2);
+    EXPECT_EQ(countNodesStartingWith("Компьютер :GOOD,"), 1);
+    const ProfileDocument saved = ProfileDocument::parse(test::readFile(settingsPath));
+    EXPECT_EQ(saved.sectionNames(NameList::Complete), std::vector<std::string>{cfg});
+    EXPECT_EQ(saved.keyNames(cfg, NameList::Complete), std::vector<std::string>{"ZZ-GOOD.ini"});
+}
+
 TEST_F(BadInput, RemovingAnOldReportThatIsALinkRemovesTheLinkOnly)
 {
     const std::string target = dir.file("elsewhere.ini");

@@ -88,6 +88,9 @@ INSTANTIATE_TEST_SUITE_P(
                   {{Op::Erase, "a", "", ""}}, "[b]\r\ny=2\r\n[A]\r\nz=3\r\n"},
         WriteCase{"EraseThenRewrite", "[a]\r\nx=1\r\n[b]\r\ny=2\r\n",
                   {{Op::Erase, "a", "", ""}, {Op::Write, "a", "x", "5"}}, "[b]\r\ny=2\r\n[a]\r\nx=5\r\n"},
+        WriteCase{"NamesAreTakenTrimmed", std::nullopt,
+                  {{Op::Write, " s ", "\tk ", "1"}, {Op::Write, "S", "K", "2"}, {Op::Write, "s", "x", "3"}},
+                  "[s]\r\nk=2\r\nx=3\r\n"},
         WriteCase{"EraseOrDeleteOnMissingFileCreatesNothing", std::nullopt,
                   {{Op::Erase, "a", "", ""}, {Op::Delete, "a", "x", ""}}, std::nullopt}),
     [](const auto& param) { return std::string(param.param.name); });
@@ -119,6 +122,15 @@ TEST(ProfileWriteFailure, ReadOnlyFileStaysAsItWas)
     EXPECT_EQ(readFile(path), "[s]\r\nk=1\r\n");
     EXPECT_EQ(profile.readString("s", "k", ""), "1");
     EXPECT_EQ(std::filesystem::directory_iterator(dir.path())->path().filename(), "a.ini");
+}
+
+TEST(ProfileWriteFailure, AKeyThatWouldNotReadBackIsRefused)
+{
+    TempDir dir;
+    ProfileFile profile(dir.file("a.ini"));
+    for (const char* key : {"a=b", "[x]", ";c", ""})
+        EXPECT_THROW(profile.writeString("s", key, "v"), ProfileWriteError) << key;
+    EXPECT_FALSE(test::fileExists(dir.file("a.ini")));
 }
 
 TEST(ProfileWriteFailure, LineBreakInAValueIsRefused)

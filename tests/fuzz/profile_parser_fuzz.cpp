@@ -3,6 +3,7 @@
 
 #include "profile/profile_document.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
@@ -23,8 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
             document.appendSectionValues(section, values, form);
         }
     }
-    const std::string key = bytes.substr(0, bytes.find_first_of("=\r\n[]; \t"));
-    if (!key.empty() && key.size() < 64) {
+    const std::string key = bytes.substr(0, std::min<std::size_t>(bytes.find_first_of("=\r\n"), 64));
+    if (ProfileDocument::storableKey(key)) {
         document.setValue("Fuzz", key, "value");
         if (ProfileDocument::parse(document.serialize()).value("Fuzz", key) != std::string("value"))
             std::abort();
