@@ -33,10 +33,12 @@ MainWindow::MainWindow(StartupOptions options, Dialogs& dialogs, DesktopServices
                        QWidget* parent)
     : QMainWindow(parent), m_options(std::move(options)), m_dialogs(dialogs), m_desktop(desktop), m_clock(clock),
       m_smart([this] { return m_settings.smartFile; }),
-      m_runner(m_settings, m_options.settingsPath, m_tree, m_smart, *this, m_clock, m_driveMapper,
+      m_network([this] { return SmbCredentials{m_settings.login, m_settings.password}; }),
+      m_runner(m_settings, m_options.settingsPath, m_tree, m_smart, *this, m_clock, m_network,
                LogHeader{windowCaption(), m_options.executablePath})
 {
     setObjectName(u"Form1"_s);
+    setRemoteFiles(&m_network);
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -61,6 +63,8 @@ MainWindow::MainWindow(StartupOptions options, Dialogs& dialogs, DesktopServices
 // child widgets do.
 MainWindow::~MainWindow()
 {
+    if (remoteFiles() == &m_network)
+        setRemoteFiles(nullptr);
     delete TreeView1;
     delete m_treeModel;
     delete DBGrid1;

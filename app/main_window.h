@@ -6,6 +6,7 @@
 #include "check/result_tree.h"
 #include "check/run_view.h"
 #include "check/smart_decoder.h"
+#include "check/smb_files.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -139,7 +140,7 @@ private:
     QElapsedTimer m_sincePump;
     ResultTree m_tree;
     SmartDecoder m_smart;
-    NoNetworkDriveMapper m_driveMapper;
+    SmbFiles m_network;  // UNC check directories; the mapping step connects through it
     CheckRunner m_runner;
 
     ResultTreeModel* m_treeModel = nullptr;

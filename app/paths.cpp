@@ -9,11 +9,6 @@
 
 namespace corvinax {
 
-bool isUncPath(std::string_view path)
-{
-    return path.size() > 2 && path[0] == '\\' && path[1] == '\\';
-}
-
 std::string joinPath(std::string_view directory, std::string_view name)
 {
     const char separator = isUncPath(directory) ? '\\' : '/';

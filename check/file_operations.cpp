@@ -1,7 +1,9 @@
 #include "check/file_operations.h"
 
 #include "profile/atomic_file.h"
+#include "profile/file_stamp.h"
 #include "profile/native_text.h"
+#include "profile/remote_files.h"
 
 #include <fcntl.h>
 #include <filesystem>
@@ -12,30 +14,42 @@ namespace corvinax {
 
 bool isRegularFile(const std::string& path)
 {
+    if (isUncPath(path)) {
+        const RemoteStat remote = remoteFiles() ? remoteFiles()->stat(path) : RemoteStat{};
+        return remote.exists && !remote.directory;
+    }
     struct stat info {};
     return !path.empty() && ::stat(nativePath(path).c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 bool isDirectory(const std::string& path)
 {
+    if (isUncPath(path)) {
+        const RemoteStat remote = remoteFiles() ? remoteFiles()->stat(path) : RemoteStat{};
+        return remote.exists && remote.directory;
+    }
     struct stat info {};
     return !path.empty() && ::stat(nativePath(path).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 bool copyReplacing(const std::string& source, const std::string& destination)
 {
-    struct stat info {};
     std::string bytes;
-    if (::stat(nativePath(source).c_str(), &info) != 0 || !readWholeFile(source, bytes))
+    const FileStamp stamp = FileStamp::of(source);
+    if (!stamp.exists || !readWholeFile(source, bytes) || !replaceFileAtomically(destination, bytes))
         return false;
-    if (!replaceFileAtomically(destination, bytes))
-        return false;
-    const timespec times[2] = {info.st_atim, info.st_mtim};
+    if (isUncPath(destination))
+        return true;  // the server dates what it writes
+    const timespec modified{static_cast<time_t>(stamp.modifiedNs / 1'000'000'000),
+                            static_cast<long>(stamp.modifiedNs % 1'000'000'000)};
+    const timespec times[2] = {modified, modified};
     return ::utimensat(AT_FDCWD, nativePath(destination).c_str(), times, 0) == 0;
 }
 
 bool createDirectories(const std::string& path)
 {
+    if (isUncPath(path))
+        return isDirectory(path);
     std::error_code error;
     std::filesystem::create_directories(nativePath(path), error);
     return isDirectory(path);
@@ -43,6 +57,8 @@ bool createDirectories(const std::string& path)
 
 bool removeFile(const std::string& path)
 {
+    if (isUncPath(path))
+        return remoteFiles() && isRegularFile(path) && remoteFiles()->remove(path);
     return isRegularFile(path) && ::unlink(nativePath(path).c_str()) == 0;
 }
 

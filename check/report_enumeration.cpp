@@ -1,6 +1,7 @@
 #include "check/report_enumeration.h"
 
 #include "profile/native_text.h"
+#include "profile/remote_files.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -9,11 +10,32 @@
 
 namespace corvinax {
 
+namespace {
+
+// On a share the server's DOS attributes tell hidden and system entries.
+std::vector<ReportCandidate> listRemoteCandidates(const std::string& directory)
+{
+    std::vector<ReportCandidate> candidates;
+    RemoteFiles* remote = remoteFiles();
+    const auto entries = remote ? remote->list(directory) : std::nullopt;
+    if (!entries)
+        return candidates;
+    for (const RemoteEntry& entry : *entries) {
+        if (!entry.directory && !entry.hidden && !entry.system && entry.name != "." && entry.name != "..")
+            candidates.push_back(ReportCandidate{entry.name, entry.lastWrite});
+    }
+    return candidates;
+}
+
+}  // namespace
+
 std::vector<ReportCandidate> listReportCandidates(const std::string& directory, bool withLastWrite)
 {
     std::vector<ReportCandidate> candidates;
     if (directory.empty())
         return candidates;  // never the current directory in place of a listed one
+    if (isUncPath(directory))
+        return listRemoteCandidates(directory);
     std::unique_ptr<DIR, int (*)(DIR*)> handle(::opendir(nativePath(directory).c_str()), ::closedir);
     if (!handle)
         return candidates;

@@ -1,6 +1,7 @@
 #include "profile/atomic_file.h"
 
 #include "profile/native_text.h"
+#include "profile/remote_files.h"
 
 #include <cerrno>
 #include <climits>
@@ -74,6 +75,10 @@ mode_t creationMode()
 bool readWholeFile(const std::string& path, std::string& bytes)
 {
     bytes.clear();
+    if (isUncPath(path)) {
+        RemoteFiles* remote = remoteFiles();
+        return remote && remote->read(path, bytes);
+    }
     // Not blocking on the open: a name that turned into a pipe must not stall the reader.
     FileDescriptor file(::open(nativePath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (file.get() < 0)
@@ -107,6 +112,10 @@ bool readWholeFile(const std::string& path, std::string& bytes)
 
 bool replaceFileAtomically(const std::string& path, std::string_view bytes, bool ownerOnly)
 {
+    if (isUncPath(path)) {
+        RemoteFiles* remote = remoteFiles();
+        return remote && remote->replace(path, bytes);
+    }
     const std::string target = resolveLink(nativePath(path));
     struct stat existing {};
     const bool exists = ::stat(target.c_str(), &existing) == 0;

@@ -1,6 +1,7 @@
 #include "profile/file_stamp.h"
 
 #include "profile/native_text.h"
+#include "profile/remote_files.h"
 
 #include <sys/stat.h>
 
@@ -8,6 +9,10 @@ namespace corvinax {
 
 FileStamp FileStamp::of(const std::string& path)
 {
+    if (isUncPath(path)) {
+        const RemoteStat remote = remoteFiles() ? remoteFiles()->stat(path) : RemoteStat{};
+        return remote.exists ? FileStamp{true, 0, 0, remote.size, remote.modifiedNs} : FileStamp{};
+    }
     struct stat info {};
     if (::stat(nativePath(path).c_str(), &info) != 0)
         return {};

@@ -2,7 +2,8 @@
 # Installs the Debian packages that building and testing Corvinax needs, skipping those present.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config dpkg-dev qt6-base-dev libgtest-dev libshp-dev python3 python3-dbfread)
+packages=(cmake ninja-build g++ pkg-config dpkg-dev qt6-base-dev libgtest-dev libshp-dev python3 python3-dbfread
+          clang libclang-rt-14-dev libsmbclient-dev samba)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -22,3 +22,16 @@ echo "package ok"
 
 echo "== everything"
 ctest --test-dir "$build_dir" --output-on-failure --timeout 600 -j2
+
+echo "== everything again, built with AddressSanitizer and UndefinedBehaviorSanitizer"
+BUILD_DIR="$build_dir-asan" BUILD_TYPE=Debug "$root/scripts/build.sh" -DCORVINAX_WITH_GUI=ON \
+    -DCORVINAX_SANITIZE=address,undefined
+export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+ASAN_OPTIONS=detect_leaks=1 "$build_dir-asan/tests/corvinax_core_tests" --gtest_brief=1
+ASAN_OPTIONS=detect_leaks=0 ctest --test-dir "$build_dir-asan" --output-on-failure --timeout 900 -j2
+
+echo "== fuzzing, a short bounded run of every target"
+FUZZ_BUILD_DIR="$build_dir-fuzz" SECONDS_PER_TARGET=${FUZZ_SECONDS:-15} "$root/scripts/fuzz.sh"
+
+echo "== everything (the summary of the first build)"
+ctest --test-dir "$build_dir" --timeout 600 -j2 | tail -n 3

@@ -1,0 +1,207 @@
+#include "check/smb_files.h"
+
+#include "profile/native_text.h"
+
+#include <libsmbclient.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <random>
+
+namespace corvinax {
+
+namespace {
+
+constexpr std::uint16_t kHidden = 0x02;
+constexpr std::uint16_t kSystem = 0x04;
+constexpr std::uint16_t kDirectory = 0x10;
+
+void copyInto(char* target, int length, const std::string& text)
+{
+    if (length <= 0)
+        return;
+    std::strncpy(target, text.c_str(), static_cast<std::size_t>(length) - 1);
+    target[length - 1] = '\0';
+}
+
+std::int64_t nanoseconds(const timespec& moment)
+{
+    return static_cast<std::int64_t>(moment.tv_sec) * 1'000'000'000 + moment.tv_nsec;
+}
+
+}  // namespace
+
+SmbFiles::SmbFiles(std::function<SmbCredentials()> credentials, int timeoutMs)
+    : m_credentials(std::move(credentials)), m_context(smbc_new_context())
+{
+    if (!m_context)
+        return;
+    smbc_setDebug(m_context, 0);
+    smbc_setTimeout(m_context, timeoutMs);
+    smbc_setOptionUserData(m_context, this);
+    smbc_setFunctionAuthDataWithContext(m_context, &SmbFiles::authenticate);
+    smbc_setOptionUseKerberos(m_context, 1);
+    smbc_setOptionFallbackAfterKerberos(m_context, 1);
+    if (!smbc_init_context(m_context)) {
+        smbc_free_context(m_context, 1);
+        m_context = nullptr;
+    }
+}
+
+SmbFiles::~SmbFiles()
+{
+    if (m_context)
+        smbc_free_context(m_context, 1);
+}
+
+// The settings' login and password when set; otherwise no user, which lets the client try the
+// Kerberos ticket and then a guest connection.
+void SmbFiles::authenticate(SMBCCTX* context, const char*, const char*, char* workgroup, int workgroupLength,
+                            char* user, int userLength, char* password, int passwordLength)
+{
+    auto* self = static_cast<SmbFiles*>(smbc_getOptionUserData(context));
+    const SmbCredentials credentials = self && self->m_credentials ? self->m_credentials() : SmbCredentials{};
+    std::string login = cp1251ToUtf8(credentials.login);
+    if (const std::size_t separator = login.find('\\'); separator != std::string::npos) {
+        copyInto(workgroup, workgroupLength, login.substr(0, separator));
+        login.erase(0, separator + 1);
+    }
+    copyInto(user, userLength, login);
+    copyInto(password, passwordLength, cp1251ToUtf8(credentials.password));
+}
+
+std::string SmbFiles::urlOf(const std::string& uncPath)
+{
+    std::string url = "smb://";
+    for (char c : cp1251ToUtf8(std::string_view(uncPath).substr(2))) {
+        switch (c) {
+        case '\\': url += '/'; break;
+        case '%': url += "%25"; break;
+        case '?': url += "%3F"; break;
+        case '#': url += "%23"; break;
+        default: url += c; break;
+        }
+    }
+    while (url.size() > 6 && url.back() == '/')
+        url.pop_back();
+    return url;
+}
+
+bool SmbFiles::read(const std::string& path, std::string& bytes)
+{
+    bytes.clear();
+    if (!m_context)
+        return false;
+    SMBCFILE* file = smbc_getFunctionOpen(m_context)(m_context, urlOf(path).c_str(), O_RDONLY, 0);
+    if (!file)
+        return false;
+    char buffer[65536];
+    bool ok = true;
+    for (;;) {
+        const ssize_t got = smbc_getFunctionRead(m_context)(m_context, file, buffer, sizeof buffer);
+        if (got < 0)
+            ok = false;
+        if (got <= 0)
+            break;
+        bytes.append(buffer, static_cast<std::size_t>(got));
+    }
+    smbc_getFunctionClose(m_context)(m_context, file);
+    if (!ok)
+        bytes.clear();
+    return ok;
+}
+
+bool SmbFiles::writeFile(const std::string& url, std::string_view bytes)
+{
+    SMBCFILE* file = smbc_getFunctionCreat(m_context)(m_context, url.c_str(), 0644);
+    if (!file)
+        return false;
+    bool ok = true;
+    while (ok && !bytes.empty()) {
+        const ssize_t written = smbc_getFunctionWrite(m_context)(m_context, file, bytes.data(), bytes.size());
+        ok = written > 0;
+        if (ok)
+            bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return smbc_getFunctionClose(m_context)(m_context, file) == 0 && ok;
+}
+
+// A new file beside the old one, then a rename over it: a reader sees the old file or the new one.
+bool SmbFiles::replace(const std::string& path, std::string_view bytes)
+{
+    if (!m_context)
+        return false;
+    const std::string url = urlOf(path);
+    const std::size_t slash = url.rfind('/');
+    std::mt19937 random(std::random_device{}());
+    const std::string temporary = url.substr(0, slash + 1) + "." + url.substr(slash + 1) + "." +
+                                  std::to_string(random() % 1000000);
+    struct stat existing {};
+    if (smbc_getFunctionStat(m_context)(m_context, url.c_str(), &existing) == 0 && (existing.st_mode & 0222) == 0)
+        return false;  // a read-only file stays as it is
+    if (!writeFile(temporary, bytes)) {
+        smbc_getFunctionUnlink(m_context)(m_context, temporary.c_str());
+        return false;
+    }
+    if (smbc_getFunctionRename(m_context)(m_context, temporary.c_str(), m_context, url.c_str()) != 0) {
+        smbc_getFunctionUnlink(m_context)(m_context, temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+RemoteStat SmbFiles::stat(const std::string& path)
+{
+    struct stat info {};
+    if (!m_context || smbc_getFunctionStat(m_context)(m_context, urlOf(path).c_str(), &info) != 0)
+        return {};
+    return RemoteStat{true, S_ISDIR(info.st_mode), static_cast<std::int64_t>(info.st_size), nanoseconds(info.st_mtim)};
+}
+
+std::optional<std::vector<RemoteEntry>> SmbFiles::list(const std::string& directory)
+{
+    if (!m_context)
+        return std::nullopt;
+    SMBCFILE* handle = smbc_getFunctionOpendir(m_context)(m_context, urlOf(directory).c_str());
+    if (!handle)
+        return std::nullopt;
+    std::vector<RemoteEntry> entries;
+    struct stat info {};
+    while (const libsmb_file_info* entry = smbc_getFunctionReaddirPlus2(m_context)(m_context, handle, &info)) {
+        if (!entry->name)
+            continue;
+        entries.push_back(RemoteEntry{fromNativeName(entry->name), (entry->attrs & kDirectory) != 0,
+                                      (entry->attrs & kHidden) != 0, (entry->attrs & kSystem) != 0,
+                                      entry->mtime_ts.tv_sec});
+    }
+    smbc_getFunctionClosedir(m_context)(m_context, handle);
+    return entries;
+}
+
+bool SmbFiles::remove(const std::string& path)
+{
+    return m_context && smbc_getFunctionUnlink(m_context)(m_context, urlOf(path).c_str()) == 0;
+}
+
+bool SmbFiles::connect(const std::string&, const std::string& uncPath)
+{
+    if (!m_context)
+        return false;
+    // The share itself: \\SERVER\share of \\SERVER\share\folder.
+    const std::size_t server = uncPath.find('\\', 2);
+    const std::size_t share = server == std::string::npos ? server : uncPath.find('\\', server + 1);
+    SMBCFILE* handle = smbc_getFunctionOpendir(m_context)(m_context, urlOf(uncPath.substr(0, share)).c_str());
+    if (!handle)
+        return false;
+    smbc_getFunctionClosedir(m_context)(m_context, handle);
+    return true;
+}
+
+void SmbFiles::cancel(const std::string&)
+{
+    if (m_context)
+        smbc_getFunctionPurgeCachedServers(m_context)(m_context);
+}
+
+}  // namespace corvinax

@@ -1,0 +1,53 @@
+#pragma once
+
+// UNC check directories through a real SMB client (libsmbclient): the files of \\SERVER\share
+// are listed with their DOS attributes, read, written, copied and removed on the server.
+
+#include "check/drive_mapper.h"
+#include "profile/remote_files.h"
+
+#include <functional>
+#include <string>
+#include <utility>
+
+struct _SMBCCTX;
+
+namespace corvinax {
+
+struct SmbCredentials {
+    std::string login;     // empty: the user's Kerberos ticket, else a guest connection
+    std::string password;
+};
+
+class SmbFiles final : public RemoteFiles, public DriveMapper {
+public:
+    // credentials is asked at every connection, so that the settings count as they stand;
+    // timeoutMs bounds every wait for a server.
+    explicit SmbFiles(std::function<SmbCredentials()> credentials, int timeoutMs = 5000);
+    ~SmbFiles() override;
+    SmbFiles(const SmbFiles&) = delete;
+    SmbFiles& operator=(const SmbFiles&) = delete;
+
+    bool read(const std::string& path, std::string& bytes) override;
+    bool replace(const std::string& path, std::string_view bytes) override;
+    RemoteStat stat(const std::string& path) override;
+    std::optional<std::vector<RemoteEntry>> list(const std::string& directory) override;
+    bool remove(const std::string& path) override;
+
+    // There are no drive names here: connecting proves that the share can be reached.
+    bool connect(const std::string& driveName, const std::string& uncPath) override;
+    void cancel(const std::string& driveName) override;
+
+    // smb://SERVER/share/folder for \\SERVER\share\folder, in UTF-8.
+    static std::string urlOf(const std::string& uncPath);
+
+private:
+    static void authenticate(_SMBCCTX* context, const char* server, const char* share, char* workgroup,
+                             int workgroupLength, char* user, int userLength, char* password, int passwordLength);
+    bool writeFile(const std::string& url, std::string_view bytes);
+
+    std::function<SmbCredentials()> m_credentials;
+    _SMBCCTX* m_context = nullptr;
+};
+
+}  // namespace corvinax

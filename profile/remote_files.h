@@ -1,0 +1,50 @@
+#pragma once
+
+// Files behind a UNC path (\\SERVER\share\folder): the operations the program performs on them
+// go to a network backend when one is registered; without one such a path reads as missing and
+// cannot be written.
+
+#include <cstdint>
+#include <ctime>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace corvinax {
+
+// A path of the form \\SERVER\share.
+bool isUncPath(std::string_view path);
+
+struct RemoteEntry {
+    std::string name;
+    bool directory = false;
+    bool hidden = false;
+    bool system = false;
+    std::time_t lastWrite = 0;
+};
+
+struct RemoteStat {
+    bool exists = false;
+    bool directory = false;
+    std::int64_t size = 0;
+    std::int64_t modifiedNs = 0;
+};
+
+class RemoteFiles {
+public:
+    virtual ~RemoteFiles() = default;
+    virtual bool read(const std::string& path, std::string& bytes) = 0;
+    // Replaces the file as a whole (a new file beside it, then a rename); false on any failure.
+    virtual bool replace(const std::string& path, std::string_view bytes) = 0;
+    virtual RemoteStat stat(const std::string& path) = 0;
+    // nullopt when the directory cannot be listed.
+    virtual std::optional<std::vector<RemoteEntry>> list(const std::string& directory) = 0;
+    virtual bool remove(const std::string& path) = 0;
+};
+
+// The backend for UNC paths, or nullptr; the program registers its own at start.
+void setRemoteFiles(RemoteFiles* backend);
+RemoteFiles* remoteFiles();
+
+}  // namespace corvinax
