@@ -32,13 +32,15 @@ std::int64_t nanoseconds(const timespec& moment)
 
 }  // namespace
 
-SmbFiles::SmbFiles(std::function<SmbCredentials()> credentials, int timeoutMs)
+SmbFiles::SmbFiles(std::function<SmbCredentials()> credentials, int timeoutMs, int port)
     : m_credentials(std::move(credentials)), m_context(smbc_new_context())
 {
     if (!m_context)
         return;
     smbc_setDebug(m_context, 0);
     smbc_setTimeout(m_context, timeoutMs);
+    if (port != 0)
+        smbc_setPort(m_context, static_cast<std::uint16_t>(port));
     smbc_setOptionUserData(m_context, this);
     smbc_setFunctionAuthDataWithContext(m_context, &SmbFiles::authenticate);
     smbc_setOptionUseKerberos(m_context, 1);

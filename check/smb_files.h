@@ -22,8 +22,8 @@ struct SmbCredentials {
 class SmbFiles final : public RemoteFiles, public DriveMapper {
 public:
     // credentials is asked at every connection, so that the settings count as they stand;
-    // timeoutMs bounds every wait for a server.
-    explicit SmbFiles(std::function<SmbCredentials()> credentials, int timeoutMs = 5000);
+    // timeoutMs bounds every wait for a server; port 0 is the usual one (445, then 139).
+    explicit SmbFiles(std::function<SmbCredentials()> credentials, int timeoutMs = 5000, int port = 0);
     ~SmbFiles() override;
     SmbFiles(const SmbFiles&) = delete;
     SmbFiles& operator=(const SmbFiles&) = delete;

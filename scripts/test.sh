@@ -4,7 +4,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build_dir=${BUILD_DIR:-$root/build}
-"$root/scripts/install-deps.sh"
+"$root/scripts/install-deps.sh" --tests
 
 echo "== core without the window side"
 BUILD_DIR="$build_dir-core" "$root/scripts/build.sh" -DCORVINAX_WITH_GUI=OFF -DCORVINAX_WERROR=ON

@@ -26,6 +26,8 @@ using test::TempDir;
 using test::writeFile;
 
 constexpr const char* kPassword = "Secret-123";
+// Not the usual port, so that a Samba server of the machine itself is no obstacle.
+constexpr int kPort = 4445;
 
 bool portOpen(const char* address, int port)
 {
@@ -39,7 +41,7 @@ bool portOpen(const char* address, int port)
     return open;
 }
 
-// smbd on 127.0.0.1:445 with a guest share "cfg" and a share "private" for the user root.
+// smbd on 127.0.0.1 with a guest share "cfg" and a share "private" for the user root.
 class SambaServer {
 public:
     static SambaServer& instance()
@@ -68,8 +70,8 @@ private:
             m_why = "needs root and smbd (Debian's samba)";
             return;
         }
-        if (portOpen("127.0.0.1", 445)) {
-            m_why = "port 445 is taken";
+        if (portOpen("127.0.0.1", kPort)) {
+            m_why = "the test port is taken";
             return;
         }
         for (const char* folder : {"cfg", "private", "state", "run"})
@@ -79,7 +81,7 @@ private:
         const std::string state = m_dir.file("state");
         writeFile(conf, "[global]\n"
                         "workgroup = WORKGROUP\nserver role = standalone server\n"
-                        "interfaces = lo\nbind interfaces only = yes\nsmb ports = 445\n"
+                        "interfaces = lo\nbind interfaces only = yes\nsmb ports = " + std::to_string(kPort) + "\n"
                         "map to guest = Bad User\npassdb backend = tdbsam:" + state + "/passdb.tdb\n"
                         "private dir = " + state + "\nlock directory = " + state + "\nstate directory = " + state +
                         "\ncache directory = " + state + "\npid directory = " + m_dir.file("run") +
@@ -106,9 +108,9 @@ private:
                     static_cast<char*>(nullptr));
             std::_Exit(127);
         }
-        for (int i = 0; i < 100 && !portOpen("127.0.0.1", 445); ++i)
+        for (int i = 0; i < 100 && !portOpen("127.0.0.1", kPort); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        if (!portOpen("127.0.0.1", 445)) {
+        if (!portOpen("127.0.0.1", kPort)) {
             m_why = "smbd did not start: " + readFile(m_dir.file("smbd.log"));
             ::kill(-m_pid, SIGKILL);
             ::waitpid(m_pid, nullptr, 0);
@@ -135,7 +137,7 @@ protected:
     }
     void TearDown() override { setRemoteFiles(nullptr); }
 
-    SmbFiles network{[this] { return SmbCredentials{settings.login, settings.password}; }, 5000};
+    SmbFiles network{[this] { return SmbCredentials{settings.login, settings.password}; }, 5000, kPort};
     // A run whose mapping step connects through the SMB client.
     CheckRunner smbRunner{settings, settingsPath, tree, smart, view, clock, network, logHeader};
     std::string folder;
