@@ -1,6 +1,7 @@
 #include "output/check_log.h"
 
 #include "check/result_tree.h"
+#include "profile/atomic_file.h"
 #include "profile/error.h"
 #include "profile/native_text.h"
 
@@ -43,20 +44,6 @@ std::string ioErrorText(int error, const std::string& path)
     default: text = "I/O error " + std::to_string(error); break;
     }
     return text + ": " + path;
-}
-
-bool writeAll(int fd, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
 }
 
 }  // namespace

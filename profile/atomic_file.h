@@ -5,6 +5,9 @@
 
 namespace corvinax {
 
+// Writes all of bytes to an open file descriptor, going on after interruptions; false on an error.
+bool writeAll(int fd, std::string_view bytes);
+
 // Reads a whole file; false when it is missing, a directory or unreadable.
 bool readWholeFile(const std::string& path, std::string& bytes);
 

@@ -1,5 +1,6 @@
 #include "profile/profile_document.h"
 #include "reports/check_sign.h"
+#include "support/example_report.h"
 
 #include <gtest/gtest.h>
 
@@ -14,22 +15,7 @@ std::string signatureOf(const std::string& text)
 TEST(Signature, WorkedValues)
 {
     EXPECT_EQ(signatureOf("[Info]\r\nComputer_Name=PC1\r\n"), "IKIL-QPAN-2T4I-ACVI-7000-0000-0000-0000");
-    EXPECT_EQ(signatureOf("[Info]\r\n"
-                          "Computer_Name=BUH-07\r\n"
-                          "Record_Date=03.03.2005 09:12:40\r\n"
-                          "Param_1=ivanova\r\n"
-                          "Param_2=Бухгалтерия\r\n"
-                          "MAC_Addr=00-0C-29-3A-11-5F\r\n"
-                          "[Config_changes]\r\n"
-                          "01.03.2005 08:55:10=ADDED Modem : Standard 56000 bps Modem\r\n"
-                          "03.03.2005 09:10:02=REMOVED Printer : LPT1 laser printer\r\n"
-                          "03.03.2005 09:10:03=Disk 0 SMART <5> : 12\r\n"
-                          "[Remote_Access]\r\n"
-                          "Line1=dial-in allowed\r\n"
-                          "[Post_Accounts]\r\n"
-                          "Account1=ivanova\r\n"
-                          "[Signature]\r\n"
-                          "0=U28L-373B-9PM9-G434-1T7Z-4Q77-C87H-EV87\r\n"),
+    EXPECT_EQ(signatureOf(test::kExampleReport),
               "U28L-373B-9PM9-G434-1T7Z-4Q77-C87H-EV87");
     EXPECT_EQ(signatureOf(""), "0000-0000-0000-0000-0000-0000-0000-0000");
     EXPECT_EQ(signatureOf("no sections at all\r\nx=1\r\n"), "0000-0000-0000-0000-0000-0000-0000-0000");
