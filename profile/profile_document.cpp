@@ -468,13 +468,14 @@ void ProfileDocument::setValue(std::string_view section, std::string_view key, s
 
     const auto& index = found->index();
     if (const auto existing = index.find(key); existing != index.end()) {
-        Line& target = found->body[existing->second];
+        const std::size_t row = existing->second;
+        Line& target = found->body[row];
         const std::string text = std::string(target.key()) + '=' + std::string(value);
         const std::string_view oldKey = target.key();
         target = makeLine(own(text), target.end);
         // The index keys view into the lines: the replaced line's key must be the one it holds.
         found->keyIndex.erase(oldKey);
-        found->keyIndex.try_emplace(target.key(), existing->second);
+        found->keyIndex.try_emplace(target.key(), row);
         return;
     }
 
