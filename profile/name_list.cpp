@@ -2,24 +2,23 @@
 
 namespace corvinax {
 
-std::vector<std::string> fitNameBuffer(const std::vector<std::string>& names, std::size_t bufferSize)
+void fitNameBuffer(const std::vector<std::string_view>& names, std::size_t bufferSize,
+                   std::vector<std::string_view>& fitted)
 {
-    std::vector<std::string> fitted;
+    fitted.clear();
     if (bufferSize < 2)
-        return fitted;
+        return;
     std::size_t room = bufferSize - 1;  // the final terminator is always written
-    for (const std::string& name : names) {
+    for (std::string_view name : names) {
         if (name.empty() || room < 2)
             break;
-        if (name.size() + 1 <= room) {
-            fitted.push_back(name);
-            room -= name.size() + 1;
-            continue;
+        if (name.size() + 1 > room) {
+            fitted.push_back(name.substr(0, room - 1));
+            break;
         }
-        fitted.push_back(name.substr(0, room - 1));
-        break;
+        fitted.push_back(name);
+        room -= name.size() + 1;
     }
-    return fitted;
 }
 
 }  // namespace corvinax

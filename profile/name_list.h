@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace corvinax {
@@ -19,7 +20,8 @@ inline constexpr std::size_t kWindowsNameBufferSize = 8192;
 
 // The names a caller parsing a buffer of bufferSize characters sees: each name takes its length
 // plus a terminating zero, one final zero closes the list, the name that does not fit is cut, and
-// an empty name ends the list as the final zero would.
-std::vector<std::string> fitNameBuffer(const std::vector<std::string>& names, std::size_t bufferSize);
+// an empty name ends the list as the final zero would. Views into names.
+void fitNameBuffer(const std::vector<std::string_view>& names, std::size_t bufferSize,
+                   std::vector<std::string_view>& fitted);
 
 }  // namespace corvinax

@@ -228,23 +228,15 @@ namespace {
 // The names a name list gives, as views: every name, or what a buffer of the Windows size holds.
 void fitNames(const std::vector<std::string_view>& all, NameList form, std::vector<std::string_view>& names)
 {
+    if (form == NameList::WindowsBuffer) {
+        fitNameBuffer(all, kWindowsNameBufferSize, names);
+        return;
+    }
     names.clear();
     names.reserve(all.size());
-    std::size_t room = kWindowsNameBufferSize - 1;  // the final terminator is always written
     for (std::string_view name : all) {
-        if (form == NameList::Complete) {
-            if (!name.empty())
-                names.push_back(name);
-            continue;
-        }
-        if (name.empty() || room < 2)
-            break;
-        if (name.size() + 1 > room) {
-            names.push_back(name.substr(0, room - 1));
-            break;
-        }
-        names.push_back(name);
-        room -= name.size() + 1;
+        if (!name.empty())
+            names.push_back(name);
     }
 }
 

@@ -118,12 +118,17 @@ TEST(ProfileNames, KeyNamesOncePerOccurrenceSkippingCommentsAndPlainLines)
 
 TEST(ProfileNames, BufferCutsTheLastNameThatDoesNotFit)
 {
-    const std::vector<std::string> names{"name1", "name2", "name4"};
-    EXPECT_EQ(fitNameBuffer(names, 16), (std::vector<std::string>{"name1", "name2", "na"}));
-    EXPECT_EQ(fitNameBuffer(names, 19), names);
-    EXPECT_EQ(fitNameBuffer(names, 18), (std::vector<std::string>{"name1", "name2", "name"}));
-    EXPECT_EQ(fitNameBuffer(names, 14), (std::vector<std::string>{"name1", "name2"}));
-    EXPECT_EQ(fitNameBuffer({"a", "", "b"}, 100), (std::vector<std::string>{"a"}));
+    auto fit = [](const std::vector<std::string_view>& names, std::size_t size) {
+        std::vector<std::string_view> fitted;
+        fitNameBuffer(names, size, fitted);
+        return std::vector<std::string>(fitted.begin(), fitted.end());
+    };
+    const std::vector<std::string_view> names{"name1", "name2", "name4"};
+    EXPECT_EQ(fit(names, 16), (std::vector<std::string>{"name1", "name2", "na"}));
+    EXPECT_EQ(fit(names, 19), (std::vector<std::string>{"name1", "name2", "name4"}));
+    EXPECT_EQ(fit(names, 18), (std::vector<std::string>{"name1", "name2", "name"}));
+    EXPECT_EQ(fit(names, 14), (std::vector<std::string>{"name1", "name2"}));
+    EXPECT_EQ(fit({"a", "", "b"}, 100), (std::vector<std::string>{"a"}));
 }
 
 TEST(ProfileNames, WindowsFormStopsAt8192CharactersCompleteFormDoesNot)
