@@ -180,7 +180,7 @@ private Q_SLOTS:
         QVERIFY(window->findChild<QToolButton*>(u"ToolbarButton971"_s)->isHidden());
         // The empty directory's message box is answered while the run is still in progress; the
         // window's activation then must not start a second run.
-        m_dialogs.onMessage = [&] {
+        m_dialogs.onMessage = [&](const std::string&) {
             QVERIFY(window->checkRunning());
             QEvent activate(QEvent::WindowActivate);
             QApplication::sendEvent(window.get(), &activate);

@@ -1,10 +1,9 @@
 #pragma once
 
 #include "check/run_view.h"
+#include "support/scripted_dialogs.h"
 
-#include <deque>
 #include <functional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -14,22 +13,12 @@ namespace corvinax::test {
 // run asked of it.
 class FakeRunView final : public RunView {
 public:
-    void answer(bool yes) { m_answers.push_back(yes); }
+    void answer(bool yes) { dialogs.answer(yes); }
 
-    void showMessage(const std::string& text) override
+    void showMessage(const std::string& text) override { dialogs.showMessage(text); }
+    bool askYesNo(const std::string& text, bool unattendedAnswer) override
     {
-        messages.push_back(text);
-        if (onMessage)
-            onMessage(text);
-    }
-    bool askYesNo(const std::string& text, bool) override
-    {
-        questions.push_back(text);
-        if (m_answers.empty())
-            throw std::logic_error("unexpected question: " + text);
-        const bool yes = m_answers.front();
-        m_answers.pop_front();
-        return yes;
+        return dialogs.askYesNo(text, unattendedAnswer);
     }
     void pumpEvents() override
     {
@@ -65,8 +54,10 @@ public:
         bool operator==(const GaugeState&) const = default;
     };
 
-    std::vector<std::string> messages;
-    std::vector<std::string> questions;
+    ScriptedDialogs dialogs;  // messages and questions, answered from the script
+    std::vector<std::string>& messages = dialogs.messages;
+    std::vector<std::string>& questions = dialogs.questions;
+    std::function<void(const std::string&)>& onMessage = dialogs.onMessage;
     std::vector<std::string> events;
     std::vector<std::string> titles;
     std::string title = "Corvinax";
@@ -74,10 +65,6 @@ public:
     GaugeState gauge2;
     int pumps = 0;
     std::function<void()> onPump;
-    std::function<void(const std::string&)> onMessage;
-
-private:
-    std::deque<bool> m_answers;
 };
 
 }  // namespace corvinax::test

@@ -20,7 +20,7 @@ public:
     {
         messages.push_back(text);
         if (onMessage)
-            onMessage();
+            onMessage(text);
     }
     bool askYesNo(const std::string& text, bool) override
     {
@@ -32,7 +32,7 @@ public:
         return yes;
     }
 
-    std::function<void()> onMessage;
+    std::function<void(const std::string&)> onMessage;
     std::vector<std::string> messages;
     std::vector<std::string> questions;
 
