@@ -16,6 +16,7 @@ using namespace Qt::StringLiterals;
 FilterGrid::FilterGrid(QWidget* parent) : QTableView(parent)
 {
     setToolTip(u"Insert - для вставки строки\nCtrl+DEL - для удаления строки"_s);
+    setItemDelegate(new RowColourDelegate(this));
     setItemDelegateForColumn(FilterTableModel::ModeColumn, new ModePickListDelegate(this));
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -50,6 +51,12 @@ void FilterGrid::keyPressEvent(QKeyEvent* event)
         return;
     }
     QTableView::keyPressEvent(event);
+}
+
+void RowColourDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const
+{
+    QStyledItemDelegate::initStyleOption(option, index);
+    option->state &= ~QStyle::State_Selected;
 }
 
 QWidget* ModePickListDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const

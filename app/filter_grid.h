@@ -20,11 +20,23 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 };
 
-class ModePickListDelegate final : public QStyledItemDelegate {
+// Paints every cell in the colour of its row's action, also where the grid would highlight the
+// selection (DBGrid1DrawColumnCell).
+class RowColourDelegate : public QStyledItemDelegate {
     Q_OBJECT
 
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
+};
+
+class ModePickListDelegate final : public RowColourDelegate {
+    Q_OBJECT
+
+public:
+    using RowColourDelegate::RowColourDelegate;
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     void setEditorData(QWidget* editor, const QModelIndex& index) const override;
     void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override;
