@@ -3,6 +3,7 @@
 #include "profile/text.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <utility>
 
@@ -10,14 +11,19 @@ namespace corvinax {
 
 namespace {
 
+constexpr std::array<bool, 256> makeBlankTable()
+{
+    std::array<bool, 256> table{};
+    for (unsigned char c : {' ', '\t', '\v', '\f', '\r', '\n', '\x1A'})
+        table[c] = true;
+    return table;
+}
+
+constexpr std::array<bool, 256> kBlank = makeBlankTable();
+
 bool isBlank(char c)
 {
-    switch (c) {
-    case ' ': case '\t': case '\v': case '\f': case '\r': case '\n': case '\x1A':
-        return true;
-    default:
-        return false;
-    }
+    return kBlank[static_cast<unsigned char>(c)];
 }
 
 std::string_view trimBlanks(std::string_view text)
@@ -183,18 +189,38 @@ std::string ProfileDocument::serialize() const
     return bytes;
 }
 
+// A report has a handful of sections, searched faster than an index is built; a settings file
+// with a state section per check directory gets the index.
+constexpr std::size_t kIndexedSections = 12;
+
 void ProfileDocument::rebuildSectionIndex()
 {
     m_sectionIndex.clear();
+    if (m_sections.size() < kIndexedSections)
+        return;
     for (std::size_t i = 0; i < m_sections.size(); ++i)
         m_sectionIndex.try_emplace(m_sections[i].name, i);
+}
+
+std::optional<std::size_t> ProfileDocument::sectionPosition(std::string_view name) const
+{
+    name = trimBlanks(name);
+    if (m_sections.size() < kIndexedSections) {
+        for (std::size_t i = 0; i < m_sections.size(); ++i) {
+            if (equalsIgnoringCase(m_sections[i].name, name))
+                return i;
+        }
+        return std::nullopt;
+    }
+    const auto found = m_sectionIndex.find(name);
+    return found == m_sectionIndex.end() ? std::nullopt : std::optional<std::size_t>(found->second);
 }
 
 // Names are looked up trimmed of blanks, as the file's own names are read.
 const ProfileDocument::Section* ProfileDocument::findSection(std::string_view name) const
 {
-    const auto found = m_sectionIndex.find(trimBlanks(name));
-    return found == m_sectionIndex.end() ? nullptr : &m_sections[found->second];
+    const auto position = sectionPosition(name);
+    return position ? &m_sections[*position] : nullptr;
 }
 
 ProfileDocument::Section* ProfileDocument::findSection(std::string_view name)
@@ -453,8 +479,11 @@ void ProfileDocument::setValue(std::string_view section, std::string_view key, s
         added.name = own(std::string(section));
         added.header = Line{own('[' + std::string(section) + ']'), LineEnd::CrLf};
         added.body.push_back(makeLine(own(std::string(key) + '=' + std::string(value)), LineEnd::CrLf));
-        m_sectionIndex.try_emplace(added.name, m_sections.size());
         m_sections.push_back(std::move(added));
+        if (m_sections.size() == kIndexedSections)
+            rebuildSectionIndex();
+        else if (m_sections.size() > kIndexedSections)
+            m_sectionIndex.try_emplace(m_sections.back().name, m_sections.size() - 1);
         return;
     }
 
@@ -506,11 +535,10 @@ bool ProfileDocument::deleteKey(std::string_view section, std::string_view key)
 
 bool ProfileDocument::eraseSection(std::string_view section)
 {
-    const auto found = m_sectionIndex.find(trimBlanks(section));
-    if (found == m_sectionIndex.end())
+    const auto position = sectionPosition(section);
+    if (!position)
         return false;
-    const std::size_t row = found->second;
-    m_sectionIndex.clear();
+    const std::size_t row = *position;
     m_sections.erase(m_sections.begin() + static_cast<std::ptrdiff_t>(row));
     rebuildSectionIndex();
     return true;

@@ -106,6 +106,7 @@ private:
 
     static Line makeLine(std::string_view text, LineEnd end);
     std::string_view own(std::string text);
+    std::optional<std::size_t> sectionPosition(std::string_view name) const;
     const Section* findSection(std::string_view name) const;
     Section* findSection(std::string_view name);
     void rebuildSectionIndex();
@@ -115,7 +116,7 @@ private:
     std::deque<std::string> m_owned;       // the text of written lines
     std::vector<Line> m_preamble;          // lines before the first header: never read
     std::vector<Section> m_sections;
-    NameIndex m_sectionIndex;  // name -> first section
+    NameIndex m_sectionIndex;  // name -> first section, for files of many sections
 };
 
 }  // namespace corvinax

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 namespace corvinax {
 
@@ -21,7 +22,7 @@ public:
     void add(std::string_view name, std::string_view value)
     {
         if (value.data() == name.data() + name.size() + 1 && name.data()[name.size()] == '=') {
-            addFrom(0, std::string_view(name.data(), name.size() + 1 + value.size()));  // as it stands in the file
+            addWhole(std::string_view(name.data(), name.size() + 1 + value.size()));  // as it stands in the file
             return;
         }
         addFrom(0, name);
@@ -45,6 +46,26 @@ public:
     }
 
 private:
+    // A string from position 1 in blocks of 32, the last one padded with zeros, which add nothing.
+    void addWhole(std::string_view text)
+    {
+        const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+        std::size_t i = 0;
+        for (; i + kAccumulators <= text.size(); i += kAccumulators)
+            addBlock(bytes + i);
+        if (i < text.size()) {
+            unsigned char tail[kAccumulators] = {};
+            std::memcpy(tail, bytes + i, text.size() - i);
+            addBlock(tail);
+        }
+    }
+
+    void addBlock(const unsigned char* block)
+    {
+        for (std::size_t n = 0; n < kAccumulators; ++n)
+            m_sums[n] += block[n];
+    }
+
     // Whole blocks of 32 characters go to the 32 accumulators in one pass the compiler can widen.
     void addFrom(std::size_t position, std::string_view text)
     {
@@ -52,10 +73,8 @@ private:
         std::size_t i = 0;
         for (; i < text.size() && (position + i) % kAccumulators != 0; ++i)
             m_sums[(position + i) % kAccumulators] += bytes[i];
-        for (; i + kAccumulators <= text.size(); i += kAccumulators) {
-            for (std::size_t n = 0; n < kAccumulators; ++n)
-                m_sums[n] += bytes[i + n];
-        }
+        for (; i + kAccumulators <= text.size(); i += kAccumulators)
+            addBlock(bytes + i);
         for (; i < text.size(); ++i)
             m_sums[(position + i) % kAccumulators] += bytes[i];
     }
