@@ -33,14 +33,24 @@ std::int64_t nanoseconds(const timespec& moment)
 }  // namespace
 
 SmbFiles::SmbFiles(std::function<SmbCredentials()> credentials, int timeoutMs, int port)
-    : m_credentials(std::move(credentials)), m_context(smbc_new_context())
+    : m_credentials(std::move(credentials)), m_timeoutMs(timeoutMs), m_port(port)
 {
-    if (!m_context)
-        return;
+}
+
+// The client is set up at the first UNC path, so that a network of local folders never loads it.
+bool SmbFiles::ready()
+{
+    if (m_context || m_failed)
+        return m_context != nullptr;
+    m_context = smbc_new_context();
+    if (!m_context) {
+        m_failed = true;
+        return false;
+    }
     smbc_setDebug(m_context, 0);
-    smbc_setTimeout(m_context, timeoutMs);
-    if (port != 0)
-        smbc_setPort(m_context, static_cast<std::uint16_t>(port));
+    smbc_setTimeout(m_context, m_timeoutMs);
+    if (m_port != 0)
+        smbc_setPort(m_context, static_cast<std::uint16_t>(m_port));
     smbc_setOptionUserData(m_context, this);
     smbc_setFunctionAuthDataWithContext(m_context, &SmbFiles::authenticate);
     smbc_setOptionUseKerberos(m_context, 1);
@@ -48,7 +58,9 @@ SmbFiles::SmbFiles(std::function<SmbCredentials()> credentials, int timeoutMs, i
     if (!smbc_init_context(m_context)) {
         smbc_free_context(m_context, 1);
         m_context = nullptr;
+        m_failed = true;
     }
+    return m_context != nullptr;
 }
 
 SmbFiles::~SmbFiles()
@@ -93,7 +105,7 @@ std::string SmbFiles::urlOf(const std::string& uncPath)
 bool SmbFiles::read(const std::string& path, std::string& bytes)
 {
     bytes.clear();
-    if (!m_context)
+    if (!ready())
         return false;
     SMBCFILE* file = smbc_getFunctionOpen(m_context)(m_context, urlOf(path).c_str(), O_RDONLY, 0);
     if (!file)
@@ -132,7 +144,7 @@ bool SmbFiles::writeFile(const std::string& url, std::string_view bytes)
 // A new file beside the old one, then a rename over it: a reader sees the old file or the new one.
 bool SmbFiles::replace(const std::string& path, std::string_view bytes)
 {
-    if (!m_context)
+    if (!ready())
         return false;
     const std::string url = urlOf(path);
     const std::size_t slash = url.rfind('/');
@@ -156,14 +168,14 @@ bool SmbFiles::replace(const std::string& path, std::string_view bytes)
 RemoteStat SmbFiles::stat(const std::string& path)
 {
     struct stat info {};
-    if (!m_context || smbc_getFunctionStat(m_context)(m_context, urlOf(path).c_str(), &info) != 0)
+    if (!ready() || smbc_getFunctionStat(m_context)(m_context, urlOf(path).c_str(), &info) != 0)
         return {};
     return RemoteStat{true, S_ISDIR(info.st_mode), static_cast<std::int64_t>(info.st_size), nanoseconds(info.st_mtim)};
 }
 
 std::optional<std::vector<RemoteEntry>> SmbFiles::list(const std::string& directory)
 {
-    if (!m_context)
+    if (!ready())
         return std::nullopt;
     SMBCFILE* handle = smbc_getFunctionOpendir(m_context)(m_context, urlOf(directory).c_str());
     if (!handle)
@@ -183,12 +195,12 @@ std::optional<std::vector<RemoteEntry>> SmbFiles::list(const std::string& direct
 
 bool SmbFiles::remove(const std::string& path)
 {
-    return m_context && smbc_getFunctionUnlink(m_context)(m_context, urlOf(path).c_str()) == 0;
+    return ready() && smbc_getFunctionUnlink(m_context)(m_context, urlOf(path).c_str()) == 0;
 }
 
 bool SmbFiles::connect(const std::string&, const std::string& uncPath)
 {
-    if (!m_context)
+    if (!ready())
         return false;
     // The share itself: \\SERVER\share of \\SERVER\share\folder.
     const std::size_t server = uncPath.find('\\', 2);

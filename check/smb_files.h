@@ -44,10 +44,14 @@ public:
 private:
     static void authenticate(_SMBCCTX* context, const char* server, const char* share, char* workgroup,
                              int workgroupLength, char* user, int userLength, char* password, int passwordLength);
+    bool ready();
     bool writeFile(const std::string& url, std::string_view bytes);
 
     std::function<SmbCredentials()> m_credentials;
+    int m_timeoutMs;
+    int m_port;
     _SMBCCTX* m_context = nullptr;
+    bool m_failed = false;
 };
 
 }  // namespace corvinax
