@@ -41,11 +41,6 @@ ProfileDocument& ProfileFile::current()
     return m_document;
 }
 
-const ProfileDocument& ProfileFile::document()
-{
-    return current();
-}
-
 std::string ProfileFile::readString(std::string_view section, std::string_view key, std::string_view defaultValue)
 {
     if (auto value = current().value(section, key))

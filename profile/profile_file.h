@@ -39,8 +39,6 @@ public:
     // value removes such an entry. The list is not cleared first.
     void readSectionValues(std::string_view section, std::vector<std::string>& list,
                            NameList form = NameList::Complete);
-    // The parsed file as it is on disk now.
-    const ProfileDocument& document();
 
     // Each throws ProfileWriteError when the file cannot be written, and then changes nothing.
     // A value or name holding a line break is refused the same way: it would break the file apart.
