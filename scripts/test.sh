@@ -33,5 +33,11 @@ ASAN_OPTIONS=detect_leaks=0 ctest --test-dir "$build_dir-asan" --output-on-failu
 echo "== fuzzing, a short bounded run of every target"
 FUZZ_BUILD_DIR="$build_dir-fuzz" SECONDS_PER_TARGET=${FUZZ_SECONDS:-15} "$root/scripts/fuzz.sh"
 
-echo "== everything (the summary of the first build)"
-ctest --test-dir "$build_dir" --timeout 600 -j2 | tail -n 3
+# The last line is ctest's summary of the whole suite.
+echo "== every test once more, for the summary"
+summary="$build_dir/ctest-summary.log"
+if ! ctest --test-dir "$build_dir" --timeout 600 -j2 >"$summary" 2>&1; then
+    cat "$summary"
+    exit 1
+fi
+grep -E "tests passed|tests failed" "$summary"
