@@ -1,5 +1,6 @@
 #include "profile/profile_document.h"
 
+#include "profile/line_scan.h"
 #include "profile/text.h"
 
 #include <algorithm>
@@ -24,6 +25,14 @@ constexpr std::array<bool, 256> kBlank = makeBlankTable();
 bool isBlank(char c)
 {
     return kBlank[static_cast<unsigned char>(c)];
+}
+
+std::size_t firstNonBlank(std::string_view text)
+{
+    std::size_t first = 0;
+    while (first < text.size() && isBlank(text[first]))
+        ++first;
+    return first;
 }
 
 std::string_view trimBlanks(std::string_view text)
@@ -54,26 +63,69 @@ std::string_view unquote(std::string_view value)
     return value;
 }
 
-std::string_view readValue(std::string_view raw)
+inline std::string_view readValue(std::string_view raw)
 {
     return unquote(raw).substr(0, ProfileDocument::kMaxValueLength);
 }
 
-std::uint32_t offset(std::string_view part, std::string_view whole)
+}  // namespace
+
+namespace {
+
+constexpr std::uint64_t kHashMultiplier = 0x9E3779B97F4A7C15ULL;
+
+// A chunk of plain ASCII is folded by clearing the bit that tells small letters from capitals
+// (other signs that differ in that bit only collide, which the comparison settles); a chunk with
+// any other byte goes through the table.
+std::uint64_t foldedChunk(const unsigned char* bytes, std::size_t length)
 {
-    return static_cast<std::uint32_t>(part.data() - whole.data());
+    constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+    constexpr std::uint64_t kCaseBits = 0x2020202020202020ULL;
+    std::uint64_t chunk = 0;
+    if (length == 8) {
+        std::memcpy(&chunk, bytes, 8);
+    } else {
+        for (std::size_t j = 0; j < length; ++j)
+            chunk |= std::uint64_t{bytes[j]} << (8 * j);
+    }
+    if ((chunk & kHighBits) == 0)
+        return chunk & ~kCaseBits;
+    std::uint64_t folded = 0;
+    for (std::size_t j = 0; j < length; ++j)
+        folded |= std::uint64_t{foldByte(bytes[j])} << (8 * j);
+    return folded;
+}
+
+std::uint64_t mix(std::uint64_t hash, std::uint64_t chunk)
+{
+    hash = (hash ^ chunk) * kHashMultiplier;
+    return hash ^ (hash >> 29);
 }
 
 }  // namespace
 
+// Eight bytes at a time, the last eight overlapping the ones before when the length is no
+// multiple of eight. Names that are equal without regard to case have the same length and their
+// high bytes at the same places, so their chunks fold alike.
 std::size_t FoldedHash::operator()(std::string_view text) const
 {
-    std::size_t hash = 14695981039346656037ULL;
-    for (char c : text) {
-        hash ^= foldByte(static_cast<unsigned char>(c));
-        hash *= 1099511628211ULL;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t size = text.size();
+    std::uint64_t hash = size * kHashMultiplier;
+    if (size < 8) {
+        hash = mix(hash, foldedChunk(bytes, size));
+    } else {
+        std::size_t i = 0;
+        for (; i + 8 <= size; i += 8)
+            hash = mix(hash, foldedChunk(bytes + i, 8));
+        if (i < size)
+            hash = mix(hash, foldedChunk(bytes + size - 8, 8));
     }
-    return hash;
+    // The open tables take the low bits: every bit of the state must reach them.
+    hash ^= hash >> 33;
+    hash *= 0xFF51AFD7ED558CCDULL;
+    hash ^= hash >> 33;
+    return static_cast<std::size_t>(hash);
 }
 
 bool FoldedEqual::operator()(std::string_view a, std::string_view b) const
@@ -88,26 +140,37 @@ ProfileDocument::~ProfileDocument() = default;
 
 ProfileDocument::Line ProfileDocument::makeLine(std::string_view text, LineEnd end)
 {
+    return classifyLine(text, end, firstNonBlank(text), text.find('='));
+}
+
+// A line whose first non-blank is ";" is a comment; any other with an "=" holds a key. The first
+// "=" of the line is found by the caller, usually from the marks of the whole file.
+ProfileDocument::Line ProfileDocument::classifyLine(std::string_view text, LineEnd end, std::size_t first,
+                                                    std::size_t equals)
+{
     Line line{text, end};
-    const std::string_view trimmed = trimBlanks(text);
-    if (trimmed.empty() || trimmed.front() == ';')
+    if (equals >= text.size() || text[first] == ';')
         return line;
-    const std::size_t equals = trimmed.find('=');
-    if (equals == std::string_view::npos)
-        return line;
-    const std::string_view key = trimBlanks(trimmed.substr(0, equals));
-    const std::string_view value = trimBlanks(trimmed.substr(equals + 1));
+    std::size_t keyEnd = equals;
+    while (keyEnd > first && isBlank(text[keyEnd - 1]))
+        --keyEnd;
+    std::size_t valueBegin = equals + 1;
+    std::size_t valueEnd = text.size();
+    while (valueBegin < valueEnd && isBlank(text[valueBegin]))
+        ++valueBegin;
+    while (valueEnd > valueBegin && isBlank(text[valueEnd - 1]))
+        --valueEnd;
     line.isKey = true;
-    line.keyBegin = offset(key, text);
-    line.keyLength = static_cast<std::uint32_t>(key.size());
-    line.valueBegin = offset(value, text);
-    line.valueLength = static_cast<std::uint32_t>(value.size());
+    line.keyBegin = static_cast<std::uint32_t>(first);
+    line.keyLength = static_cast<std::uint32_t>(keyEnd - first);
+    line.valueBegin = static_cast<std::uint32_t>(valueBegin);
+    line.valueLength = static_cast<std::uint32_t>(valueEnd - valueBegin);
     return line;
 }
 
 std::string_view ProfileDocument::own(std::string text)
 {
-    return m_owned.emplace_back(std::move(text));
+    return m_owned.emplace_front(std::move(text));
 }
 
 const ProfileDocument::NameIndex& ProfileDocument::Section::index() const
@@ -129,38 +192,47 @@ ProfileDocument ProfileDocument::parse(std::string bytes)
     ProfileDocument document;
     *document.m_bytes = std::move(bytes);
     const std::string_view all = *document.m_bytes;
-    std::vector<Line>* current = &document.m_preamble;
+    // Scratch kept from file to file: a run parses thousands of reports one after another.
+    thread_local ByteMarks marks;
+    thread_local std::vector<Line> lines;
+    thread_local std::vector<std::size_t> headers;  // positions in lines
+    markBytes(all, marks);
+    lines.clear();
+    headers.clear();
     std::size_t position = 0;
     while (position < all.size()) {
-        // The line ends at its first CR or LF; both are looked for with the library's fast search.
-        const char* begin = all.data() + position;
-        const std::size_t rest = all.size() - position;
-        const void* lineFeed = std::memchr(begin, '\n', rest);
-        const std::size_t lineLength = lineFeed ? static_cast<std::size_t>(static_cast<const char*>(lineFeed) - begin) : rest;
-        const void* carriageReturn = std::memchr(begin, '\r', lineLength);
-        const std::size_t stop =
-            position + (carriageReturn ? static_cast<std::size_t>(static_cast<const char*>(carriageReturn) - begin) : lineLength);
+        // A line ends at its first CR or LF; CR LF together end one line.
+        const std::size_t stop = ByteMarks::next(marks.lineEnds, position, all.size());
         const std::string_view text = all.substr(position, stop - position);
         LineEnd end = LineEnd::None;
-        position = stop;
-        if (position < all.size()) {
-            if (all[position] == '\r' && position + 1 < all.size() && all[position + 1] == '\n') {
-                end = LineEnd::CrLf;
-                position += 2;
-            } else {
-                end = all[position] == '\r' ? LineEnd::Cr : LineEnd::Lf;
-                position += 1;
-            }
+        if (stop < all.size()) {
+            if (all[stop] == '\n')
+                end = LineEnd::Lf;
+            else
+                end = stop + 1 < all.size() && all[stop + 1] == '\n' ? LineEnd::CrLf : LineEnd::Cr;
         }
-        if (const auto name = headerName(text)) {
-            Section section;
-            section.name = *name;
-            section.header = Line{text, end};
-            document.m_sections.push_back(std::move(section));
-            current = &document.m_sections.back().body;
+        const std::size_t equals = ByteMarks::next(marks.equals, position, stop);
+        position = stop + (end == LineEnd::None ? 0 : end == LineEnd::CrLf ? 2 : 1);
+        const std::size_t first = firstNonBlank(text);
+        if (first < text.size() && text[first] == '[' && headerName(text)) {
+            headers.push_back(lines.size());
+            lines.push_back(Line{text, end});
         } else {
-            current->push_back(makeLine(text, end));
+            lines.push_back(classifyLine(text, end, first, equals - (text.data() - all.data())));
         }
+    }
+
+    // Every body is allocated once, at its final size.
+    const std::size_t firstHeader = headers.empty() ? lines.size() : headers.front();
+    document.m_preamble.assign(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(firstHeader));
+    document.m_sections.resize(headers.size());
+    for (std::size_t i = 0; i < headers.size(); ++i) {
+        Section& section = document.m_sections[i];
+        const std::size_t bodyEnd = i + 1 < headers.size() ? headers[i + 1] : lines.size();
+        section.header = lines[headers[i]];
+        section.name = *headerName(section.header.text);
+        section.body.assign(lines.begin() + static_cast<std::ptrdiff_t>(headers[i] + 1),
+                            lines.begin() + static_cast<std::ptrdiff_t>(bodyEnd));
     }
     document.rebuildSectionIndex();
     return document;
@@ -249,6 +321,27 @@ std::optional<std::string> ProfileDocument::value(std::string_view section, std:
     return std::string(readValue(found->body[line->second].rawValue()));
 }
 
+void ProfileDocument::values(std::string_view section, std::span<const std::string_view> keys,
+                             std::span<std::optional<std::string_view>> found) const
+{
+    std::fill(found.begin(), found.end(), std::nullopt);
+    const Section* inSection = findSection(section);
+    if (!inSection)
+        return;
+    std::size_t missing = std::min(keys.size(), found.size());
+    for (const Line& line : inSection->body) {
+        if (!line.isKey)
+            continue;
+        for (std::size_t i = 0; i < keys.size() && i < found.size(); ++i) {
+            if (!found[i] && equalsIgnoringCase(line.key(), trimBlanks(keys[i]))) {
+                found[i] = readValue(line.rawValue());
+                if (--missing == 0)
+                    return;
+            }
+        }
+    }
+}
+
 namespace {
 
 // The names a name list gives, as views: every name, or what a buffer of the Windows size holds.
@@ -290,15 +383,34 @@ bool allDistinct(const std::vector<std::string_view>& names)
 
 }  // namespace
 
+bool ProfileDocument::Section::keysDistinct() const
+{
+    if (distinct == Distinct::Unknown) {
+        thread_local std::vector<std::string_view> keys;
+        keys.clear();
+        for (const Line& line : body) {
+            if (line.isKey && line.keyLength != 0)
+                keys.push_back(line.key());
+        }
+        distinct = allDistinct(keys) ? Distinct::Yes : Distinct::No;
+    }
+    return distinct == Distinct::Yes;
+}
+
 std::vector<std::string> ProfileDocument::sectionNames(NameList form) const
 {
-    std::vector<std::string_view> all;
-    all.reserve(m_sections.size());
+    std::vector<std::string_view> names;
+    sectionNames(form, names);
+    return {names.begin(), names.end()};
+}
+
+void ProfileDocument::sectionNames(NameList form, std::vector<std::string_view>& names) const
+{
+    thread_local std::vector<std::string_view> all;
+    all.clear();
     for (const Section& section : m_sections)
         all.push_back(section.name);
-    std::vector<std::string_view> names;
     fitNames(all, form, names);
-    return {names.begin(), names.end()};
 }
 
 std::vector<std::string> ProfileDocument::keyNames(std::string_view section, NameList form) const
@@ -316,40 +428,65 @@ std::vector<std::string> ProfileDocument::keyNames(std::string_view section, Nam
     return {names.begin(), names.end()};
 }
 
-void ProfileDocument::visitSectionValues(
-    std::string_view section, NameList form,
-    const std::function<void(std::string_view name, std::string_view value)>& visit) const
+void ProfileDocument::sectionValues(std::string_view section, NameList form, std::vector<NameValue>& entries) const
 {
+    entries.clear();
     const Section* found = findSection(section);
     if (!found)
         return;
-    // The key lines of the section and their names as the name list gives them; only the last
-    // name of a full Windows buffer can be cut short of its line's key.
+    // The names as the name list gives them, with the line of each; only the last name of a full
+    // Windows buffer can be cut short of its key, and is then read as a key of its own (no line).
     // Scratch lists kept from call to call: a run reads thousands of sections one after another.
     thread_local std::vector<const Line*> lines;
-    thread_local std::vector<std::string_view> keys;
-    lines.clear();
-    keys.clear();
-    for (const Line& line : found->body) {
-        if (line.isKey) {
-            lines.push_back(&line);
-            keys.push_back(line.key());
-        }
-    }
     thread_local std::vector<std::string_view> names;
-    fitNames(keys, form, names);
-
-    if (allDistinct(names)) {
-        for (std::size_t i = 0; i < names.size(); ++i) {
-            const Line* line = names[i].size() == keys[i].size() ? lines[i] : nullptr;
-            if (!line) {
-                const auto& index = found->index();
-                const auto match = index.find(names[i]);
-                line = match == index.end() ? nullptr : &found->body[match->second];
-            }
-            if (const std::string_view value = line ? readValue(line->rawValue()) : std::string_view(); !value.empty())
-                visit(names[i], value);
+    lines.clear();
+    names.clear();
+    bool cut = false;
+    if (form == NameList::Complete) {
+        lines.resize(found->body.size());
+        names.resize(found->body.size());
+        std::size_t count = 0;
+        for (const Line& line : found->body) {
+            lines[count] = &line;
+            names[count] = line.key();
+            count += line.isKey && line.keyLength != 0 ? 1 : 0;
         }
+        lines.resize(count);
+        names.resize(count);
+    } else {
+        thread_local std::vector<std::string_view> keys;
+        keys.clear();
+        for (const Line& line : found->body) {
+            if (line.isKey) {
+                lines.push_back(&line);
+                keys.push_back(line.key());
+            }
+        }
+        fitNames(keys, form, names);
+        lines.resize(names.size());
+        cut = !names.empty() && names.back().size() != keys[names.size() - 1].size();
+        if (cut)
+            lines.back() = nullptr;
+    }
+    auto lineOf = [found](std::size_t i) -> const Line* {
+        if (lines[i])
+            return lines[i];
+        const auto& index = found->index();
+        const auto match = index.find(names[i]);
+        return match == index.end() ? nullptr : &found->body[match->second];
+    };
+
+    // Whole names are some of the section's keys: when those are distinct, so are they.
+    if (cut ? allDistinct(names) : found->keysDistinct()) {
+        entries.resize(names.size());
+        std::size_t filled = 0;
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            const Line* line = lineOf(i);
+            const std::string_view value = line ? readValue(line->rawValue()) : std::string_view();
+            entries[filled] = {names[i], value};
+            filled += value.empty() ? 0 : 1;
+        }
+        entries.resize(filled);
         return;
     }
 
@@ -387,17 +524,11 @@ void ProfileDocument::visitSectionValues(
     for (std::size_t i = 0; i < names.size(); ++i) {
         if (lastSpelling[i] >= kNone - 1)
             continue;
-        // The first name of a group stands on the key's first line; a name cut by the buffer is read
-        // as a key of its own.
-        const Line* line = names[i].size() == keys[i].size() ? lines[i] : nullptr;
-        if (!line) {
-            const auto& index = found->index();
-            const auto match = index.find(names[i]);
-            line = match == index.end() ? nullptr : &found->body[match->second];
-        }
+        // The first name of a group stands on the key's first line.
+        const Line* line = lineOf(i);
         const std::string_view value = line ? readValue(line->rawValue()) : std::string_view();
         if (!value.empty())
-            visit(names[lastSpelling[i]], value);
+            entries.push_back({names[lastSpelling[i]], value});
     }
 }
 
@@ -405,12 +536,14 @@ void ProfileDocument::appendSectionValues(std::string_view section, std::vector<
                                           NameList form) const
 {
     if (list.empty()) {
-        visitSectionValues(section, form, [&list](std::string_view name, std::string_view value) {
+        std::vector<NameValue> entries;
+        sectionValues(section, form, entries);
+        for (const auto& [name, value] : entries) {
             std::string entry;
             entry.reserve(name.size() + 1 + value.size());
             entry.append(name).append(1, '=').append(value);
             list.push_back(std::move(entry));
-        });
+        }
         return;
     }
     // A list that holds entries already: each name replaces or removes its own entry there.
@@ -511,10 +644,12 @@ void ProfileDocument::setValue(std::string_view section, std::string_view key, s
     const bool atEnd = position == found->body.size();
     found->body.insert(found->body.begin() + static_cast<std::ptrdiff_t>(position),
                        makeLine(own(std::string(key) + '=' + std::string(value)), LineEnd::CrLf));
-    if (atEnd)
+    if (atEnd) {
         found->keyIndex.try_emplace(found->body[position].key(), position);
-    else
+        found->distinct = Section::Distinct::Unknown;
+    } else {
         found->invalidateIndex();
+    }
 }
 
 bool ProfileDocument::deleteKey(std::string_view section, std::string_view key)

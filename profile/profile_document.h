@@ -8,10 +8,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
-#include <functional>
+#include <forward_list>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -47,12 +47,21 @@ public:
     // The value as a single read gives it: trimmed, one pair of enclosing quotes removed, cut to
     // kMaxValueLength. Empty when the section or key is missing.
     std::optional<std::string> value(std::string_view section, std::string_view key) const;
+    // Several values of one section as value() gives them, found in one pass over its lines; views
+    // valid until the document changes.
+    void values(std::string_view section, std::span<const std::string_view> keys,
+                std::span<std::optional<std::string_view>> found) const;
     std::vector<std::string> sectionNames(NameList form) const;
+    // The same as views into the document, valid until it changes.
+    void sectionNames(NameList form, std::vector<std::string_view>& names) const;
     std::vector<std::string> keyNames(std::string_view section, NameList form) const;
-    // The section-values read without copies: one visit per entry, in order, as appendSectionValues
-    // would give them to an empty list.
-    void visitSectionValues(std::string_view section, NameList form,
-                            const std::function<void(std::string_view name, std::string_view value)>& visit) const;
+    struct NameValue {
+        std::string_view name;
+        std::string_view value;
+    };
+    // The section-values read without copies: the entries in order, as appendSectionValues would
+    // give them to an empty list, as views valid until the document changes.
+    void sectionValues(std::string_view section, NameList form, std::vector<NameValue>& entries) const;
     // Adds key=value strings per the section-values read (see ProfileFile::readSectionValues).
     void appendSectionValues(std::string_view section, std::vector<std::string>& list, NameList form) const;
 
@@ -95,16 +104,22 @@ private:
         // Key -> body index of its first occurrence; built on first use.
         mutable NameIndex keyIndex;
         mutable bool indexed = false;
+        // Whether no two non-empty keys are equal without regard to case; found on first use.
+        enum class Distinct : std::uint8_t { Unknown, Yes, No };
+        mutable Distinct distinct = Distinct::Unknown;
 
         const NameIndex& index() const;
+        bool keysDistinct() const;
         void invalidateIndex()
         {
             indexed = false;
             keyIndex.clear();
+            distinct = Distinct::Unknown;
         }
     };
 
     static Line makeLine(std::string_view text, LineEnd end);
+    static Line classifyLine(std::string_view text, LineEnd end, std::size_t first, std::size_t equals);
     std::string_view own(std::string text);
     std::optional<std::size_t> sectionPosition(std::string_view name) const;
     const Section* findSection(std::string_view name) const;
@@ -113,7 +128,7 @@ private:
     Line* lastLine();
 
     std::unique_ptr<std::string> m_bytes;  // the file as read; lines view into it
-    std::deque<std::string> m_owned;       // the text of written lines
+    std::forward_list<std::string> m_owned;  // the text of written lines; it never moves
     std::vector<Line> m_preamble;          // lines before the first header: never read
     std::vector<Section> m_sections;
     NameIndex m_sectionIndex;  // name -> first section, for files of many sections

@@ -49,10 +49,8 @@ std::string foldCase(std::string_view text)
     return folded;
 }
 
-bool equalsIgnoringCase(std::string_view a, std::string_view b)
+bool equalsIgnoringCaseSameSize(std::string_view a, std::string_view b)
 {
-    if (a.size() != b.size())
-        return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
         if (kFoldTable[static_cast<unsigned char>(a[i])] != kFoldTable[static_cast<unsigned char>(b[i])])
             return false;

@@ -21,6 +21,12 @@ inline unsigned char foldByte(unsigned char byte)
 // Case-folded copy, for names that compare without regard to letter case.
 std::string foldCase(std::string_view text);
 
-bool equalsIgnoringCase(std::string_view a, std::string_view b);
+// For strings of the same length.
+bool equalsIgnoringCaseSameSize(std::string_view a, std::string_view b);
+
+inline bool equalsIgnoringCase(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() && equalsIgnoringCaseSameSize(a, b);
+}
 
 }  // namespace corvinax

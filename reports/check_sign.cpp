@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 namespace corvinax {
 
@@ -12,6 +13,13 @@ namespace {
 
 constexpr std::size_t kAccumulators = 32;
 constexpr std::uint64_t kStart = '0';
+
+// 32 small sums side by side, added a block of 32 codes at a time in as few instructions as the
+// processor allows.
+using Codes = unsigned char __attribute__((vector_size(kAccumulators)));
+using Lanes = std::uint16_t __attribute__((vector_size(2 * kAccumulators)));
+// A lane holds 256 blocks of codes up to 255 before it could overflow.
+constexpr int kBlocksPerFlush = 256;
 
 // Each accumulator's final value depends only on the sum of the codes added to it: 48 for none,
 // otherwise 49 + (sum - 1) mod 42, the result of adding one code at a time and taking 42 away
@@ -30,8 +38,9 @@ public:
         addFrom(name.size() + 1, value);
     }
 
-    std::string text() const
+    std::string text()
     {
+        flush();
         std::string signature;
         for (std::size_t n = 0; n < kAccumulators; ++n) {
             const std::uint64_t sum = m_sums[n];
@@ -62,11 +71,23 @@ private:
 
     void addBlock(const unsigned char* block)
     {
-        for (std::size_t n = 0; n < kAccumulators; ++n)
-            m_sums[n] += block[n];
+        Codes codes;
+        std::memcpy(&codes, block, sizeof codes);
+        m_lanes += __builtin_convertvector(codes, Lanes);
+        if (++m_blocks == kBlocksPerFlush)
+            flush();
     }
 
-    // Whole blocks of 32 characters go to the 32 accumulators in one pass the compiler can widen.
+    void flush()
+    {
+        for (std::size_t n = 0; n < kAccumulators; ++n)
+            m_sums[n] += m_lanes[n];
+        m_lanes = Lanes{};
+        m_blocks = 0;
+    }
+
+    // A string that does not stand in the file as it is summed: from its position, one code at a time
+    // up to a block boundary, then whole blocks.
     void addFrom(std::size_t position, std::string_view text)
     {
         const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
@@ -79,7 +100,9 @@ private:
             m_sums[(position + i) % kAccumulators] += bytes[i];
     }
 
-    std::array<std::uint32_t, kAccumulators> m_sums{};
+    std::array<std::uint64_t, kAccumulators> m_sums{};
+    Lanes m_lanes{};
+    int m_blocks = 0;
 };
 
 }  // namespace
@@ -87,11 +110,16 @@ private:
 std::string CalcSignature(const ProfileDocument& report)
 {
     Accumulators sums;
-    for (const std::string& section : report.sectionNames(NameList::WindowsBuffer)) {
-        if (section.find("Signature") != std::string::npos)
+    // Scratch kept from report to report.
+    thread_local std::vector<std::string_view> sections;
+    thread_local std::vector<ProfileDocument::NameValue> entries;
+    report.sectionNames(NameList::WindowsBuffer, sections);
+    for (std::string_view section : sections) {
+        if (section.find("Signature") != std::string_view::npos)
             continue;
-        report.visitSectionValues(section, NameList::WindowsBuffer,
-                                  [&sums](std::string_view name, std::string_view value) { sums.add(name, value); });
+        report.sectionValues(section, NameList::WindowsBuffer, entries);
+        for (const auto& [name, value] : entries)
+            sums.add(name, value);
     }
     return sums.text();
 }

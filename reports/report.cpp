@@ -6,19 +6,6 @@
 
 namespace corvinax {
 
-namespace {
-
-constexpr std::string_view kInfo = "Info";
-
-std::string infoValue(const ProfileDocument& document, std::string_view key, std::string_view defaultValue)
-{
-    if (auto value = document.value(kInfo, key))
-        return std::move(*value);
-    return std::string(defaultValue);
-}
-
-}  // namespace
-
 Report Report::read(const std::string& path)
 {
     std::string bytes;
@@ -31,27 +18,34 @@ Report Report::parse(std::string bytes)
     Report report;
     report.m_document = ProfileDocument::parse(std::move(bytes));
     const ProfileDocument& document = report.m_document;
-    report.m_info.computerName = infoValue(document, "Computer_Name", "?");
-    report.m_info.recordDate = infoValue(document, "Record_Date", "");
-    for (std::size_t i = 0; i < report.m_info.params.size(); ++i)
-        report.m_info.params[i] = infoValue(document, "Param_" + std::to_string(i + 1), "");
-    report.m_info.macAddr = infoValue(document, "MAC_Addr", "");
+    constexpr std::array<std::string_view, 7> kInfoKeys = {"Computer_Name", "Record_Date", "Param_1", "Param_2",
+                                                           "Param_3",       "Param_4",     "MAC_Addr"};
+    std::array<std::optional<std::string_view>, kInfoKeys.size()> info;
+    document.values("Info", kInfoKeys, info);
+    ReportInfo& fields = report.m_info;
+    fields.computerName = info[0].value_or("?");
+    fields.recordDate = info[1].value_or("");
+    for (std::size_t i = 0; i < fields.params.size(); ++i)
+        fields.params[i] = info[2 + i].value_or("");
+    fields.macAddr = info[6].value_or("");
     // A line whose key and value stand as key=value in the file is a view of it; any other
     // (blanks around "=", quotes, a later spelling of the key) is composed once.
-    document.visitSectionValues("Config_changes", NameList::Complete,
-                                [&report](std::string_view name, std::string_view value) {
-                                    if (value.data() == name.data() + name.size() + 1 && name.data()[name.size()] == '=')
-                                        report.m_changeLines.emplace_back(name.data(), name.size() + 1 + value.size());
-                                    else
-                                        report.appendChangeLine(std::string(name) + '=' + std::string(value));
-                                });
+    thread_local std::vector<ProfileDocument::NameValue> entries;
+    document.sectionValues("Config_changes", NameList::Complete, entries);
+    report.m_changeLines.reserve(entries.size() + 1);
+    for (const auto& [name, value] : entries) {
+        if (value.data() == name.data() + name.size() + 1 && name.data()[name.size()] == '=')
+            report.m_changeLines.emplace_back(name.data(), name.size() + 1 + value.size());
+        else
+            report.appendChangeLine(std::string(name) + '=' + std::string(value));
+    }
     report.m_storedSignature = document.value("Signature", "0").value_or("(Нет подписи)");
     return report;
 }
 
 void Report::appendChangeLine(std::string line)
 {
-    m_changeLines.push_back(m_ownLines.emplace_back(std::move(line)));
+    m_changeLines.push_back(m_ownLines.emplace_front(std::move(line)));
 }
 
 std::string Report::computerLine() const

@@ -6,7 +6,7 @@
 #include "profile/profile_document.h"
 
 #include <array>
-#include <deque>
+#include <forward_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -47,7 +47,7 @@ private:
     ProfileDocument m_document;
     ReportInfo m_info;
     std::vector<std::string_view> m_changeLines;
-    std::deque<std::string> m_ownLines;  // lines that are no slice of the file
+    std::forward_list<std::string> m_ownLines;  // lines that are no slice of the file; they never move
     std::string m_storedSignature;
 };
 

@@ -161,6 +161,20 @@ TEST(ProfileSectionValues, OneEntryPerKeyAtItsFirstPlaceWithItsFirstValue)
     EXPECT_EQ(values, (std::vector<std::string>{"B=2", "a=1", "q=x"}));
 }
 
+TEST(ProfileSectionValues, AnEmptyNameIsLeftOutOfTheListOrEndsTheWindowsBuffer)
+{
+    TempDir dir;
+    // The names after the empty one are as long as the ones before it: each keeps its own value.
+    writeFile(dir.file("a.ini"), "[s]\nab=1\n=x\ncd=2\nef=3\n");
+    ProfileFile profile(dir.file("a.ini"));
+    std::vector<std::string> values;
+    profile.readSectionValues("s", values);
+    EXPECT_EQ(values, (std::vector<std::string>{"ab=1", "cd=2", "ef=3"}));
+    values.clear();
+    profile.readSectionValues("s", values, NameList::WindowsBuffer);
+    EXPECT_EQ(values, (std::vector<std::string>{"ab=1"}));
+}
+
 TEST(ProfileSectionValues, ReplacesAndRemovesEntriesOfANonEmptyList)
 {
     TempDir dir;

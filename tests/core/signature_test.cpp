@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <random>
+
 namespace corvinax {
 namespace {
 
@@ -82,6 +85,66 @@ TEST(Signature, ReadsThroughTheWindowsNameListLimit)
         text += line;
     }
     EXPECT_EQ(signatureOf(text), signatureOf(text + "01.01.2005 99999999=changed beyond the limit\r\n"));
+}
+
+// The signature added one code at a time, as the agents do, over the section-values strings.
+std::string signatureOneCodeAtATime(const std::string& text)
+{
+    const ProfileDocument document = ProfileDocument::parse(text);
+    std::array<int, 32> accumulators;
+    accumulators.fill('0');
+    for (const std::string& section : document.sectionNames(NameList::WindowsBuffer)) {
+        if (section.find("Signature") != std::string::npos)
+            continue;
+        std::vector<std::string> entries;
+        document.appendSectionValues(section, entries, NameList::WindowsBuffer);
+        for (const std::string& entry : entries) {
+            for (std::size_t i = 0; i < entry.size(); ++i) {
+                int& sum = accumulators[i % 32];
+                sum += static_cast<unsigned char>(entry[i]);
+                while (sum > 90)
+                    sum -= 42;
+            }
+        }
+    }
+    std::string signature;
+    for (std::size_t n = 0; n < 32; ++n) {
+        int code = accumulators[n];
+        if (code >= 58 && code <= 64)
+            code -= 9;
+        signature += static_cast<char>(code);
+        if (n % 4 == 3 && n < 31)
+            signature += '-';
+    }
+    return signature;
+}
+
+TEST(Signature, EqualsTheSumOneCodeAtATimeOnLargeAndIrregularReports)
+{
+    // Thousands of blocks (past any intermediate sum), values up to the length limit, keys and
+    // values that do not stand as "key=value" in the file, high codes, repeated names.
+    std::mt19937 random(20261210);
+    for (int report = 0; report < 20; ++report) {
+        std::string text;
+        const int sections = 1 + static_cast<int>(random() % 5);
+        for (int s = 0; s < sections; ++s) {
+            text += "[Section" + std::to_string(s) + "]\r\n";
+            const int lines = static_cast<int>(random() % 300);
+            for (int l = 0; l < lines; ++l) {
+                std::string key = "key" + std::to_string(random() % 400);
+                std::string value(random() % 1100, 'x');
+                for (char& c : value)
+                    c = static_cast<char>(32 + random() % 224);
+                for (char& c : value)
+                    c = c == '\r' || c == '\n' ? '.' : c;
+                const int shape = static_cast<int>(random() % 4);
+                text += shape == 0 ? key + " = " + value : shape == 1 ? "'" + key + "'=\"" + value + "\"" : key + "=" + value;
+                text += "\r\n";
+            }
+        }
+        SCOPED_TRACE(report);
+        EXPECT_EQ(signatureOf(text), signatureOneCodeAtATime(text));
+    }
 }
 
 }  // namespace

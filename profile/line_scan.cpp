@@ -1,0 +1,85 @@
+#include "profile/line_scan.h"
+
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace corvinax {
+
+namespace {
+
+void resize(std::string_view text, ByteMarks& marks)
+{
+    const std::size_t words = (text.size() + 63) / 64;
+    marks.lineEnds.assign(words, 0);
+    marks.equals.assign(words, 0);
+}
+
+void markPlain(std::string_view text, std::size_t from, ByteMarks& marks)
+{
+    for (std::size_t i = from; i < text.size(); ++i) {
+        const char c = text[i];
+        const std::uint64_t bit = std::uint64_t{1} << (i % 64);
+        if (c == '\r' || c == '\n')
+            marks.lineEnds[i / 64] |= bit;
+        else if (c == '=')
+            marks.equals[i / 64] |= bit;
+    }
+}
+
+}  // namespace
+
+void markBytesPlain(std::string_view text, ByteMarks& marks)
+{
+    resize(text, marks);
+    markPlain(text, 0, marks);
+}
+
+#if defined(__SSE2__)
+namespace {
+
+std::uint64_t maskOf(__m128i matches)
+{
+    return static_cast<std::uint32_t>(_mm_movemask_epi8(matches));
+}
+
+void markBlock(const char* block, std::uint64_t& ends, std::uint64_t& equals)
+{
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i eq = _mm_set1_epi8('=');
+    ends = 0;
+    equals = 0;
+    for (int part = 0; part < 4; ++part) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + part * 16));
+        ends |= maskOf(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf))) << (part * 16);
+        equals |= maskOf(_mm_cmpeq_epi8(bytes, eq)) << (part * 16);
+    }
+}
+
+}  // namespace
+#endif
+
+void markBytes(std::string_view text, ByteMarks& marks)
+{
+#if defined(__SSE2__)
+    // Every word is written below, so the marks need no clearing first.
+    const std::size_t words = (text.size() + 63) / 64;
+    marks.lineEnds.resize(words);
+    marks.equals.resize(words);
+    const std::size_t whole = text.size() / 64;
+    for (std::size_t word = 0; word < whole; ++word)
+        markBlock(text.data() + word * 64, marks.lineEnds[word], marks.equals[word]);
+    if (whole < words) {
+        char tail[64] = {};  // zeros mark nothing
+        std::memcpy(tail, text.data() + whole * 64, text.size() - whole * 64);
+        markBlock(tail, marks.lineEnds[whole], marks.equals[whole]);
+    }
+#else
+    markBytesPlain(text, marks);
+#endif
+}
+
+}  // namespace corvinax
