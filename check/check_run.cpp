@@ -95,6 +95,7 @@ CheckRunner::CheckRunner(Settings& settings, std::string settingsPath, ResultTre
     : m_settings(settings), m_settingsPath(std::move(settingsPath)), m_tree(tree), m_smart(smart), m_view(view),
       m_clock(clock), m_intake(settings, view, tree, clock, mapper), m_logHeader(std::move(logHeader))
 {
+    m_intake.setBeforeDialog([this] { flushState(); });
 }
 
 void CheckRunner::StartCheck()
@@ -164,8 +165,25 @@ void CheckRunner::RunConfigCheck()
             m_gauge2.maximum = static_cast<int>(directoryCount) - 1;
             setGauge(RunView::Gauge::Directories, m_gauge2);
         }
-        for (std::size_t i = 0; i < directoryCount; ++i)
-            checkDirectory(i);
+        // The state values of the run are collected in memory and reach the file as one replacement:
+        // at the end, before every box or question, and between directories at most every few
+        // seconds, so that a run of thousands of reports rewrites the settings file once or a few
+        // times, and a run cut short keeps what was found up to its last write.
+        m_stateFile->beginUpdate();
+        m_stateWritten = std::chrono::steady_clock::now();
+        try {
+            for (std::size_t i = 0; i < directoryCount; ++i) {
+                checkDirectory(i);
+                checkpointState();
+            }
+        } catch (...) {
+            try {
+                m_stateFile->commitUpdate();
+            } catch (const Error&) {
+            }
+            throw;
+        }
+        m_stateFile->commitUpdate();
         m_stateFile.reset();
         m_intake.endRun();
 
@@ -223,19 +241,8 @@ void CheckRunner::checkDirectory(std::size_t index)
             m_gauge2.maximum = m_gauge1.maximum;
             setGauge(RunView::Gauge::Directories, m_gauge2);
         }
-        // The directory's state values reach the file together, and always before it is left.
-        m_stateFile->beginUpdate();
-        try {
-            for (std::size_t j = 0; j < kept.size(); ++j)
-                checkReport(kept[j], j, index);
-        } catch (...) {
-            try {
-                m_stateFile->commitUpdate();
-            } catch (const Error&) {
-            }
-            throw;
-        }
-        m_stateFile->commitUpdate();
+        for (std::size_t j = 0; j < kept.size(); ++j)
+            checkReport(kept[j], j, index);
 
         const int found = static_cast<int>(kept.size());
         if (found != expected) {
@@ -268,7 +275,7 @@ void CheckRunner::checkReport(const std::string& name, std::size_t reportIndex, 
     Report report = Report::read(readFrom);
     m_intake.releaseReport(name);
     if (!m_settings.noSignatureCheck) {
-        const std::string computed = CalcSignature(report.document());
+        const std::string computed = report.signature();
         if (computed != report.storedSignature())
             report.appendChangeLine(now() + "=Corvinax : нет или неверна подпись файла " + computed);
     }
@@ -357,7 +364,15 @@ void CheckRunner::flushState()
     if (m_stateFile && m_stateFile->updating()) {
         m_stateFile->commitUpdate();
         m_stateFile->beginUpdate();
+        m_stateWritten = std::chrono::steady_clock::now();
     }
+}
+
+void CheckRunner::checkpointState()
+{
+    constexpr auto kStateWriteInterval = std::chrono::seconds(2);
+    if (std::chrono::steady_clock::now() - m_stateWritten >= kStateWriteInterval)
+        flushState();
 }
 
 }  // namespace corvinax

@@ -9,6 +9,7 @@
 #include "profile/profile_file.h"
 
 #include <cstddef>
+#include <chrono>
 #include <optional>
 #include <string>
 
@@ -61,6 +62,8 @@ private:
     // A box must never find state values that are not yet on disk.
     void showMessage(const std::string& text);
     void flushState();
+    // The state reaches the file between directories when it has waited long enough.
+    void checkpointState();
 
     Settings& m_settings;
     std::string m_settingsPath;
@@ -75,6 +78,7 @@ private:
     Outcome m_outcome;
     // Per run.
     std::optional<ProfileFile> m_stateFile;
+    std::chrono::steady_clock::time_point m_stateWritten;
     bool m_background = false;
     bool m_singleDirectory = false;
     std::size_t m_reportTotal = 0;

@@ -30,8 +30,10 @@ std::string ReportIntake::mapDirectory(const std::string& listedPath)
     if (!m_settings.mapWorkDrive || !isUncPath(listedPath) || drive.empty())
         return listedPath;
     m_mapper.cancel(drive);
-    if (!m_mapper.connect(drive, listedPath))
+    if (!m_mapper.connect(drive, listedPath)) {
+        m_beforeDialog();
         m_view.showMessage("Не могу назначить " + drive + "=" + listedPath);
+    }
     return listedPath;
 }
 
@@ -68,6 +70,7 @@ bool ReportIntake::chooseForRemoval(const std::string& readPath, const std::stri
     const std::string question = joinPath(listedPath, fileName) + "\r\n" + infoLine +
                                  "Дата последнего изменения файла - " + formatDateTime(toLocal(lastWrite)) + "\r\n" +
                                  "Удалить файл конфигурации ?";
+    m_beforeDialog();
     if (m_background)
         m_view.restore();
     const bool remove = m_view.askYesNo(question, false);

@@ -6,6 +6,7 @@
 #include "app/clock.h"
 
 #include <ctime>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,8 @@ public:
 
     // At the start of a run: whether the window is out of the way, and the age threshold.
     void beginRun(bool background);
+    // Called before every box and question of the intake.
+    void setBeforeDialog(std::function<void()> beforeDialog) { m_beforeDialog = std::move(beforeDialog); }
 
     // The path through which the directory's files are reached; may show the mapping message.
     std::string mapDirectory(const std::string& listedPath);
@@ -49,6 +52,7 @@ private:
     DriveMapper& m_mapper;
     bool m_background = false;
     LocalDateTime m_threshold;
+    std::function<void()> m_beforeDialog = [] {};
 };
 
 }  // namespace corvinax

@@ -1,6 +1,6 @@
 #include "profile/profile_document.h"
 
-#include "profile/line_scan.h"
+#include "profile/profile_lines.h"
 #include "profile/text.h"
 
 #include <algorithm>
@@ -10,65 +10,10 @@
 
 namespace corvinax {
 
-namespace {
-
-constexpr std::array<bool, 256> makeBlankTable()
-{
-    std::array<bool, 256> table{};
-    for (unsigned char c : {' ', '\t', '\v', '\f', '\r', '\n', '\x1A'})
-        table[c] = true;
-    return table;
-}
-
-constexpr std::array<bool, 256> kBlank = makeBlankTable();
-
-bool isBlank(char c)
-{
-    return kBlank[static_cast<unsigned char>(c)];
-}
-
-std::size_t firstNonBlank(std::string_view text)
-{
-    std::size_t first = 0;
-    while (first < text.size() && isBlank(text[first]))
-        ++first;
-    return first;
-}
-
-std::string_view trimBlanks(std::string_view text)
-{
-    while (!text.empty() && isBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
-// "[name]" begins a section; the name runs to the last "]" of the line.
-std::optional<std::string_view> headerName(std::string_view rawLine)
-{
-    const std::string_view line = trimBlanks(rawLine);
-    if (line.empty() || line.front() != '[')
-        return std::nullopt;
-    const std::size_t close = line.rfind(']');
-    if (close == std::string_view::npos || close == 0)
-        return std::nullopt;
-    return trimBlanks(line.substr(1, close - 1));
-}
-
-std::string_view unquote(std::string_view value)
-{
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
-        return value.substr(1, value.size() - 2);
-    return value;
-}
-
-inline std::string_view readValue(std::string_view raw)
-{
-    return unquote(raw).substr(0, ProfileDocument::kMaxValueLength);
-}
-
-}  // namespace
+using profile_lines::firstNonBlank;
+using profile_lines::headerName;
+using profile_lines::readValue;
+using profile_lines::trimBlanks;
 
 namespace {
 
@@ -128,6 +73,26 @@ std::size_t FoldedHash::operator()(std::string_view text) const
     return static_cast<std::size_t>(hash);
 }
 
+bool allHashesDistinct(const std::vector<std::size_t>& hashes)
+{
+    std::size_t size = 16;
+    while (size < 2 * hashes.size())
+        size *= 2;
+    thread_local std::vector<std::size_t> table;
+    table.assign(size, 0);
+    for (const std::size_t hash : hashes) {
+        const std::size_t marked = hash | 1;  // 0 marks a free slot
+        std::size_t slot = marked & (size - 1);
+        while (table[slot] != 0) {
+            if (table[slot] == marked)
+                return false;
+            slot = (slot + 1) & (size - 1);
+        }
+        table[slot] = marked;
+    }
+    return true;
+}
+
 bool FoldedEqual::operator()(std::string_view a, std::string_view b) const
 {
     return equalsIgnoringCase(a, b);
@@ -140,31 +105,20 @@ ProfileDocument::~ProfileDocument() = default;
 
 ProfileDocument::Line ProfileDocument::makeLine(std::string_view text, LineEnd end)
 {
-    return classifyLine(text, end, firstNonBlank(text), text.find('='));
+    return lineOf(text, end, profile_lines::keyPlace(text, firstNonBlank(text), text.find('=')));
 }
 
-// A line whose first non-blank is ";" is a comment; any other with an "=" holds a key. The first
-// "=" of the line is found by the caller, usually from the marks of the whole file.
-ProfileDocument::Line ProfileDocument::classifyLine(std::string_view text, LineEnd end, std::size_t first,
-                                                    std::size_t equals)
+ProfileDocument::Line ProfileDocument::lineOf(std::string_view text, LineEnd end,
+                                              const std::optional<profile_lines::KeyPlace>& key)
 {
     Line line{text, end};
-    if (equals >= text.size() || text[first] == ';')
-        return line;
-    std::size_t keyEnd = equals;
-    while (keyEnd > first && isBlank(text[keyEnd - 1]))
-        --keyEnd;
-    std::size_t valueBegin = equals + 1;
-    std::size_t valueEnd = text.size();
-    while (valueBegin < valueEnd && isBlank(text[valueBegin]))
-        ++valueBegin;
-    while (valueEnd > valueBegin && isBlank(text[valueEnd - 1]))
-        --valueEnd;
-    line.isKey = true;
-    line.keyBegin = static_cast<std::uint32_t>(first);
-    line.keyLength = static_cast<std::uint32_t>(keyEnd - first);
-    line.valueBegin = static_cast<std::uint32_t>(valueBegin);
-    line.valueLength = static_cast<std::uint32_t>(valueEnd - valueBegin);
+    if (key) {
+        line.isKey = true;
+        line.keyBegin = key->keyBegin;
+        line.keyLength = key->keyLength;
+        line.valueBegin = key->valueBegin;
+        line.valueLength = key->valueLength;
+    }
     return line;
 }
 
@@ -193,34 +147,15 @@ ProfileDocument ProfileDocument::parse(std::string bytes)
     *document.m_bytes = std::move(bytes);
     const std::string_view all = *document.m_bytes;
     // Scratch kept from file to file: a run parses thousands of reports one after another.
-    thread_local ByteMarks marks;
     thread_local std::vector<Line> lines;
     thread_local std::vector<std::size_t> headers;  // positions in lines
-    markBytes(all, marks);
     lines.clear();
     headers.clear();
-    std::size_t position = 0;
-    while (position < all.size()) {
-        // A line ends at its first CR or LF; CR LF together end one line.
-        const std::size_t stop = ByteMarks::next(marks.lineEnds, position, all.size());
-        const std::string_view text = all.substr(position, stop - position);
-        LineEnd end = LineEnd::None;
-        if (stop < all.size()) {
-            if (all[stop] == '\n')
-                end = LineEnd::Lf;
-            else
-                end = stop + 1 < all.size() && all[stop + 1] == '\n' ? LineEnd::CrLf : LineEnd::Cr;
-        }
-        const std::size_t equals = ByteMarks::next(marks.equals, position, stop);
-        position = stop + (end == LineEnd::None ? 0 : end == LineEnd::CrLf ? 2 : 1);
-        const std::size_t first = firstNonBlank(text);
-        if (first < text.size() && text[first] == '[' && headerName(text)) {
+    profile_lines::forEachLine(all, [](const profile_lines::ScannedLine& line) {
+        if (line.header)
             headers.push_back(lines.size());
-            lines.push_back(Line{text, end});
-        } else {
-            lines.push_back(classifyLine(text, end, first, equals - (text.data() - all.data())));
-        }
-    }
+        lines.push_back(lineOf(line.text, line.end, line.key));
+    });
 
     // Every body is allocated once, at its final size.
     const std::size_t firstHeader = headers.empty() ? lines.size() : headers.front();
@@ -359,26 +294,15 @@ void fitNames(const std::vector<std::string_view>& all, NameList form, std::vect
     }
 }
 
-// Whether no two names are equal without regard to case, the usual case, told by their folded
-// hashes in a small open table; a shared hash sends the caller to the exact comparison.
+// Whether no two names are equal without regard to case, the usual case; a shared hash sends the
+// caller to the exact comparison.
 bool allDistinct(const std::vector<std::string_view>& names)
 {
-    std::size_t size = 16;
-    while (size < 2 * names.size())
-        size *= 2;
-    thread_local std::vector<std::size_t> table;
-    table.assign(size, 0);
-    for (std::string_view name : names) {
-        const std::size_t hash = FoldedHash{}(name) | 1;
-        std::size_t slot = hash & (size - 1);
-        while (table[slot] != 0) {
-            if (table[slot] == hash)
-                return false;
-            slot = (slot + 1) & (size - 1);
-        }
-        table[slot] = hash;
-    }
-    return true;
+    thread_local std::vector<std::size_t> hashes;
+    hashes.resize(names.size());
+    for (std::size_t i = 0; i < names.size(); ++i)
+        hashes[i] = FoldedHash{}(names[i]);
+    return allHashesDistinct(hashes);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 // file's bytes, parsed once; only written lines own their text.
 
 #include "profile/name_list.h"
+#include "profile/profile_lines.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -24,6 +25,8 @@ struct FoldedHash {
     using is_transparent = void;
     std::size_t operator()(std::string_view text) const;
 };
+// Whether no two of the hashes are equal (the low bit aside): told in a small open table.
+bool allHashesDistinct(const std::vector<std::size_t>& hashes);
 struct FoldedEqual {
     using is_transparent = void;
     bool operator()(std::string_view a, std::string_view b) const;
@@ -32,7 +35,7 @@ struct FoldedEqual {
 class ProfileDocument {
 public:
     // A value read through the profile service holds at most this many characters.
-    static constexpr std::size_t kMaxValueLength = 1023;
+    static constexpr std::size_t kMaxValueLength = profile_lines::kMaxValueLength;
 
     ProfileDocument();
     ProfileDocument(ProfileDocument&&) noexcept;
@@ -80,7 +83,7 @@ public:
     bool empty() const { return m_preamble.empty() && m_sections.empty(); }
 
 private:
-    enum class LineEnd : std::uint8_t { None, CrLf, Lf, Cr };
+    using LineEnd = profile_lines::LineEnd;
 
     struct Line {
         std::string_view text;
@@ -119,7 +122,7 @@ private:
     };
 
     static Line makeLine(std::string_view text, LineEnd end);
-    static Line classifyLine(std::string_view text, LineEnd end, std::size_t first, std::size_t equals);
+    static Line lineOf(std::string_view text, LineEnd end, const std::optional<profile_lines::KeyPlace>& key);
     std::string_view own(std::string text);
     std::optional<std::size_t> sectionPosition(std::string_view name) const;
     const Section* findSection(std::string_view name) const;

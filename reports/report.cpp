@@ -3,6 +3,7 @@
 #include "profile/atomic_file.h"
 #include "profile/profile_file.h"
 #include "profile/text.h"
+#include "reports/check_sign.h"
 
 namespace corvinax {
 
@@ -16,31 +17,62 @@ Report Report::read(const std::string& path)
 Report Report::parse(std::string bytes)
 {
     Report report;
-    report.m_document = ProfileDocument::parse(std::move(bytes));
-    const ProfileDocument& document = report.m_document;
-    constexpr std::array<std::string_view, 7> kInfoKeys = {"Computer_Name", "Record_Date", "Param_1", "Param_2",
-                                                           "Param_3",       "Param_4",     "MAC_Addr"};
+    report.m_bytes = std::make_unique<std::string>(std::move(bytes));
+    thread_local QuickReport quick;
+    if (readQuickly(*report.m_bytes, quick)) {
+        report.take(quick.info, quick.changes, quick.storedSignature);
+        report.m_signature = std::move(quick.signature);
+    } else {
+        report.readThroughProfile();
+    }
+    return report;
+}
+
+Report Report::parseThroughProfile(std::string bytes)
+{
+    Report report;
+    report.m_bytes = std::make_unique<std::string>(std::move(bytes));
+    report.readThroughProfile();
+    return report;
+}
+
+void Report::readThroughProfile()
+{
+    m_document = ProfileDocument::parse(std::move(*m_bytes));
+    m_bytes.reset();
     std::array<std::optional<std::string_view>, kInfoKeys.size()> info;
-    document.values("Info", kInfoKeys, info);
-    ReportInfo& fields = report.m_info;
-    fields.computerName = info[0].value_or("?");
-    fields.recordDate = info[1].value_or("");
-    for (std::size_t i = 0; i < fields.params.size(); ++i)
-        fields.params[i] = info[2 + i].value_or("");
-    fields.macAddr = info[6].value_or("");
+    m_document.values("Info", kInfoKeys, info);
+    thread_local std::vector<ProfileDocument::NameValue> entries;
+    m_document.sectionValues("Config_changes", NameList::Complete, entries);
+    std::array<std::optional<std::string_view>, 1> stored;
+    m_document.values("Signature", std::array<std::string_view, 1>{"0"}, stored);
+    take(info, entries, stored[0]);
+}
+
+void Report::take(const std::array<std::optional<std::string_view>, kInfoKeys.size()>& info,
+                  const std::vector<ProfileDocument::NameValue>& changes,
+                  std::optional<std::string_view> storedSignature)
+{
+    m_info.computerName = info[0].value_or("?");
+    m_info.recordDate = info[1].value_or("");
+    for (std::size_t i = 0; i < m_info.params.size(); ++i)
+        m_info.params[i] = info[2 + i].value_or("");
+    m_info.macAddr = info[6].value_or("");
     // A line whose key and value stand as key=value in the file is a view of it; any other
     // (blanks around "=", quotes, a later spelling of the key) is composed once.
-    thread_local std::vector<ProfileDocument::NameValue> entries;
-    document.sectionValues("Config_changes", NameList::Complete, entries);
-    report.m_changeLines.reserve(entries.size() + 1);
-    for (const auto& [name, value] : entries) {
+    m_changeLines.reserve(changes.size() + 1);
+    for (const auto& [name, value] : changes) {
         if (value.data() == name.data() + name.size() + 1 && name.data()[name.size()] == '=')
-            report.m_changeLines.emplace_back(name.data(), name.size() + 1 + value.size());
+            m_changeLines.emplace_back(name.data(), name.size() + 1 + value.size());
         else
-            report.appendChangeLine(std::string(name) + '=' + std::string(value));
+            appendChangeLine(std::string(name) + '=' + std::string(value));
     }
-    report.m_storedSignature = document.value("Signature", "0").value_or("(Нет подписи)");
-    return report;
+    m_storedSignature = storedSignature.value_or("(Нет подписи)");
+}
+
+std::string Report::signature() const
+{
+    return m_signature ? *m_signature : CalcSignature(m_document);
 }
 
 void Report::appendChangeLine(std::string line)

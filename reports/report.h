@@ -4,9 +4,12 @@
 // run derives from it.
 
 #include "profile/profile_document.h"
+#include "reports/quick_report.h"
 
 #include <array>
 #include <forward_list>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,6 +29,8 @@ public:
     static Report read(const std::string& path);
     // The same from the bytes of a file.
     static Report parse(std::string bytes);
+    // The same always through the full parse of the file, which a plain report skips.
+    static Report parseThroughProfile(std::string bytes);
 
     const ReportInfo& info() const { return m_info; }
     // The [Config_changes] lines, key=value, oldest first, every line however many there are.
@@ -35,8 +40,8 @@ public:
     void appendChangeLine(std::string line);
     // [Signature] "0", or the no-signature text when it is missing.
     const std::string& storedSignature() const { return m_storedSignature; }
-    // The file as read, for computing its signature.
-    const ProfileDocument& document() const { return m_document; }
+    // CalcSignature of the file as read.
+    std::string signature() const;
 
     // "Компьютер :" + name + ", Пользователь :" + the four parameters; not trimmed.
     std::string computerLine() const;
@@ -44,7 +49,14 @@ public:
     std::string computerInfoLine() const;
 
 private:
+    void readThroughProfile();
+    void take(const std::array<std::optional<std::string_view>, kInfoKeys.size()>& info,
+              const std::vector<ProfileDocument::NameValue>& changes, std::optional<std::string_view> storedSignature);
+
+    // The file's bytes: held here when the report was read quickly, else by the document.
+    std::unique_ptr<std::string> m_bytes;
     ProfileDocument m_document;
+    std::optional<std::string> m_signature;  // when found in the quick reading
     ReportInfo m_info;
     std::vector<std::string_view> m_changeLines;
     std::forward_list<std::string> m_ownLines;  // lines that are no slice of the file; they never move

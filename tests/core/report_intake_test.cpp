@@ -53,6 +53,19 @@ protected:
     std::string cfg;
 };
 
+TEST_F(Intake, StateFoundBeforeAQuestionIsOnDiskWhenItIsAsked)
+{
+    const std::string first = checkDir("first");  // checked before cfg
+    settings.checkDirs = {{first, "1"}, {cfg, "2"}};
+    writeFile(first + "/PC.ini", report("PC", {"07.12.2026 08:00:00=ADDED Modem"}));
+    std::string onDiskAtTheQuestion;
+    view.onQuestion = [&](const std::string&) { onDiskAtTheQuestion = stored(first, "PC.ini"); };
+    view.answer(false);
+    runner.StartCheck();
+    ASSERT_EQ(view.questions.size(), 1u);
+    EXPECT_EQ(onDiskAtTheQuestion, "07.12.2026 08:00:00");
+}
+
 TEST_F(Intake, SilentRemovalTakesOnlyReportsBeforeTheThreshold)
 {
     settings.deleteOldSilence = true;

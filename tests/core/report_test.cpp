@@ -1,9 +1,12 @@
 #include "profile/text.h"
+#include "reports/quick_report.h"
 #include "reports/report.h"
 #include "support/example_report.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
+
+#include <random>
 
 namespace corvinax {
 namespace {
@@ -116,6 +119,101 @@ TEST(ReportChangeLines, NewestKeyIsTrimmedOfControlCharacters)
     EXPECT_EQ(newestKey({"no equals sign"}), "no equals sign");
     EXPECT_EQ(batchPrefix("07.12.2026 09:00:05"), "07.12.2026");
     EXPECT_EQ(batchPrefix(""), "");
+}
+
+// The quick reading of plain reports and the full parse must give the run the same report.
+void expectSameReading(const std::string& text)
+{
+    const Report quick = Report::parse(text);
+    const Report full = Report::parseThroughProfile(text);
+    EXPECT_EQ(quick.computerInfoLine(), full.computerInfoLine());
+    EXPECT_EQ(quick.info().macAddr, full.info().macAddr);
+    EXPECT_EQ(quick.changeLines(), full.changeLines());
+    EXPECT_EQ(quick.storedSignature(), full.storedSignature());
+    EXPECT_EQ(quick.signature(), full.signature());
+}
+
+struct ReadingCase {
+    const char* name;
+    std::string text;
+    bool plain;  // read quickly
+};
+
+class QuickReading : public ::testing::TestWithParam<ReadingCase> {};
+
+TEST_P(QuickReading, GivesWhatTheFullParseGives)
+{
+    const ReadingCase& c = GetParam();
+    QuickReport quick;
+    EXPECT_EQ(readQuickly(c.text, quick), c.plain);
+    expectSameReading(c.text);
+}
+
+const std::string kExample = test::kExampleReport;
+
+std::string manyKeys(int count)
+{
+    std::string text = "[Info]\r\nComputer_Name=PC\r\n[Config_changes]\r\n";
+    for (int i = 0; i < count; ++i)
+        text += "07.12.2026 10:" + std::to_string(100000 + i) + "=line\r\n";
+    return text;
+}
+
+std::string manySections(int count)
+{
+    std::string text;
+    for (int i = 0; i < count; ++i)
+        text += "[S" + std::to_string(i) + "]\r\nk=v" + std::to_string(i) + "\r\n";
+    return text + "[Info]\r\nComputer_Name=PC\r\n";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, QuickReading,
+    ::testing::Values(
+        ReadingCase{"Example", kExample, true},
+        ReadingCase{"Empty", "", true},
+        ReadingCase{"BlanksQuotesCommentsAndLoneLineEnds",
+                    "junk before\r[ Info ]\n Computer_Name = \"PC 1\" \r\n;Param_1=no\rParam_1='x'\n"
+                    "[Config_changes]\r\n a = b \r\nplain\r\nempty=\r\n[signature]\n0 = 'S'\n",
+                    true},
+        ReadingCase{"LongValueIsCut", "[Info]\r\nParam_4=" + std::string(1500, 'v') + "\r\n", true},
+        ReadingCase{"RepeatedKey", kExample + "[Config_changes]\r\n", false},
+        ReadingCase{"RepeatedKeyInAnySpelling", "[Info]\r\nParam_1=a\r\nPARAM_1=b\r\n", false},
+        ReadingCase{"RepeatedChangeKey",
+                    "[Config_changes]\r\n01.01.2026 10:00:00=a\r\n01.01.2026 10:00:00=b\r\n", false},
+        ReadingCase{"RepeatedSection", kExample + "[info]\r\nComputer_Name=OTHER\r\n", false},
+        ReadingCase{"EmptyKey", "[Info]\r\nComputer_Name=PC\r\n=x\r\nParam_1=after\r\n", false},
+        ReadingCase{"EmptySectionName", "[]\r\na=b\r\n[Info]\r\nComputer_Name=PC\r\n", false},
+        ReadingCase{"KeysBeyondTheWindowsBuffer", manyKeys(500), false},
+        ReadingCase{"KeysWithinTheWindowsBuffer", manyKeys(300), true},
+        ReadingCase{"ManySections", manySections(40), false},
+        ReadingCase{"SignatureSectionsLeftOut", kExample + "[OldSignature]\r\n0=x\r\n", true}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+TEST(QuickReading, AgreesWithTheFullParseOnRandomReports)
+{
+    // Reports put together line by line from the pieces that decide how a line reads.
+    const std::vector<std::string> headers = {"[Info]", "[Config_changes]", "[Signature]", "[OldSignature]", " [ info ] ",
+                                              "[]",     "[x]",              "[Post_Accounts",  "[a]b]"};
+    const std::vector<std::string> keys = {"Computer_Name", "Param_1", "param_1", "MAC_Addr", "0", "",
+                                           "01.01.2026 10:00:00", "01.01.2026 10:00:01", ";c", " Ж", "ж"};
+    const std::vector<std::string> separators = {"=", " = ", "==", "\t=", ""};
+    const std::vector<std::string> values = {"", "v", "\"q\"", "'q'", "\"", " x ", "a=b", "Ж ж", std::string(1030, 'L')};
+    const std::vector<std::string> ends = {"\r\n", "\n", "\r", "\r\n", "\x1A\r\n"};
+    std::mt19937 random(7);
+    auto pick = [&random](const std::vector<std::string>& from) { return from[random() % from.size()]; };
+    for (int report = 0; report < 3000; ++report) {
+        std::string text;
+        const int count = static_cast<int>(random() % 30);
+        for (int i = 0; i < count; ++i) {
+            text += random() % 4 == 0 ? pick(headers) : pick(keys) + pick(separators) + pick(values);
+            text += pick(ends);
+        }
+        SCOPED_TRACE(text);
+        expectSameReading(text);
+        if (::testing::Test::HasFailure())
+            break;
+    }
 }
 
 }  // namespace

@@ -58,6 +58,7 @@ public:
     std::vector<std::string>& messages = dialogs.messages;
     std::vector<std::string>& questions = dialogs.questions;
     std::function<void(const std::string&)>& onMessage = dialogs.onMessage;
+    std::function<void(const std::string&)>& onQuestion = dialogs.onQuestion;
     std::vector<std::string> events;
     std::vector<std::string> titles;
     std::string title = "Corvinax";

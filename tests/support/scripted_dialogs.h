@@ -25,6 +25,8 @@ public:
     bool askYesNo(const std::string& text, bool) override
     {
         questions.push_back(text);
+        if (onQuestion)
+            onQuestion(text);
         if (m_answers.empty())
             throw std::logic_error("unexpected question: " + text);
         const bool yes = m_answers.front();
@@ -33,6 +35,7 @@ public:
     }
 
     std::function<void(const std::string&)> onMessage;
+    std::function<void(const std::string&)> onQuestion;
     std::vector<std::string> messages;
     std::vector<std::string> questions;
 

@@ -1,4 +1,4 @@
-#include "profile/line_scan.h"
+#include "profile/profile_lines.h"
 
 #include <cstring>
 
@@ -6,7 +6,7 @@
 #include <emmintrin.h>
 #endif
 
-namespace corvinax {
+namespace corvinax::profile_lines {
 
 namespace {
 
@@ -82,4 +82,32 @@ void markBytes(std::string_view text, ByteMarks& marks)
 #endif
 }
 
-}  // namespace corvinax
+std::optional<std::string_view> headerName(std::string_view rawLine)
+{
+    const std::string_view line = trimBlanks(rawLine);
+    if (line.empty() || line.front() != '[')
+        return std::nullopt;
+    const std::size_t close = line.rfind(']');
+    if (close == std::string_view::npos || close == 0)
+        return std::nullopt;
+    return trimBlanks(line.substr(1, close - 1));
+}
+
+std::optional<KeyPlace> keyPlace(std::string_view text, std::size_t first, std::size_t equals)
+{
+    if (equals >= text.size() || text[first] == ';')
+        return std::nullopt;
+    std::size_t keyEnd = equals;
+    while (keyEnd > first && isBlank(text[keyEnd - 1]))
+        --keyEnd;
+    std::size_t valueBegin = equals + 1;
+    std::size_t valueEnd = text.size();
+    while (valueBegin < valueEnd && isBlank(text[valueBegin]))
+        ++valueBegin;
+    while (valueEnd > valueBegin && isBlank(text[valueEnd - 1]))
+        --valueEnd;
+    return KeyPlace{static_cast<std::uint32_t>(first), static_cast<std::uint32_t>(keyEnd - first),
+                    static_cast<std::uint32_t>(valueBegin), static_cast<std::uint32_t>(valueEnd - valueBegin)};
+}
+
+}  // namespace corvinax::profile_lines
