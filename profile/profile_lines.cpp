@@ -93,21 +93,4 @@ std::optional<std::string_view> headerName(std::string_view rawLine)
     return trimBlanks(line.substr(1, close - 1));
 }
 
-std::optional<KeyPlace> keyPlace(std::string_view text, std::size_t first, std::size_t equals)
-{
-    if (equals >= text.size() || text[first] == ';')
-        return std::nullopt;
-    std::size_t keyEnd = equals;
-    while (keyEnd > first && isBlank(text[keyEnd - 1]))
-        --keyEnd;
-    std::size_t valueBegin = equals + 1;
-    std::size_t valueEnd = text.size();
-    while (valueBegin < valueEnd && isBlank(text[valueBegin]))
-        ++valueBegin;
-    while (valueEnd > valueBegin && isBlank(text[valueEnd - 1]))
-        --valueEnd;
-    return KeyPlace{static_cast<std::uint32_t>(first), static_cast<std::uint32_t>(keyEnd - first),
-                    static_cast<std::uint32_t>(valueBegin), static_cast<std::uint32_t>(valueEnd - valueBegin)};
-}
-
 }  // namespace corvinax::profile_lines

@@ -74,7 +74,22 @@ struct KeyPlace {
 
 // A line whose first non-blank (at `first`) is ";" is a comment; any other with an "=" (the first
 // at `equals`, past the end when none) holds a key.
-std::optional<KeyPlace> keyPlace(std::string_view text, std::size_t first, std::size_t equals);
+inline std::optional<KeyPlace> keyPlace(std::string_view text, std::size_t first, std::size_t equals)
+{
+    if (equals >= text.size() || text[first] == ';')
+        return std::nullopt;
+    std::size_t keyEnd = equals;
+    while (keyEnd > first && isBlank(text[keyEnd - 1]))
+        --keyEnd;
+    std::size_t valueBegin = equals + 1;
+    std::size_t valueEnd = text.size();
+    while (valueBegin < valueEnd && isBlank(text[valueBegin]))
+        ++valueBegin;
+    while (valueEnd > valueBegin && isBlank(text[valueEnd - 1]))
+        --valueEnd;
+    return KeyPlace{static_cast<std::uint32_t>(first), static_cast<std::uint32_t>(keyEnd - first),
+                    static_cast<std::uint32_t>(valueBegin), static_cast<std::uint32_t>(valueEnd - valueBegin)};
+}
 
 struct ScannedLine {
     std::string_view text;

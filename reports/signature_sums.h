@@ -73,9 +73,16 @@ private:
         if (readable(text.data() + i)) {
             Codes codes;
             std::memcpy(&codes, bytes + i, sizeof codes);
-            const Codes index = {0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15,
-                                 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31};
-            codes &= __builtin_convertvector(index < static_cast<unsigned char>(rest), Codes);
+            // The mask of the first `rest` bytes, read from a run of ones followed by zeros.
+            static constexpr auto kOnesThenZeros = [] {
+                std::array<unsigned char, 2 * kAccumulators> mask{};
+                for (std::size_t n = 0; n < kAccumulators; ++n)
+                    mask[n] = 0xFF;
+                return mask;
+            }();
+            Codes keep;
+            std::memcpy(&keep, kOnesThenZeros.data() + kAccumulators - rest, sizeof keep);
+            codes &= keep;
             addCodes(codes);
             return;
         }
