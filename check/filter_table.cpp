@@ -1,5 +1,7 @@
 #include "check/filter_table.h"
 
+#include <cstdint>
+
 namespace corvinax {
 
 const std::array<std::string, 3>& FilterTable::actionCaptions()
@@ -52,10 +54,45 @@ void FilterTable::setMode(std::size_t row, std::string_view mode)
     m_rows[row].action = actionOf(m_rows[row].mode);
 }
 
+namespace {
+
+// Which pairs of neighbouring bytes occur in a line, folded into a small bit set: a pattern can only
+// occur in the line when its own first pair does, which spares most searches.
+class BytePairs {
+public:
+    explicit BytePairs(std::string_view line)
+    {
+        for (std::size_t i = 0; i + 1 < line.size(); ++i)
+            set(slot(line[i], line[i + 1]));
+        for (char c : line)
+            set(single(c));
+    }
+
+    bool mayContain(std::string_view pattern) const
+    {
+        return pattern.size() == 1 ? test(single(pattern[0])) : test(slot(pattern[0], pattern[1]));
+    }
+
+private:
+    static constexpr std::size_t kBits = 4096;
+    static std::size_t slot(char a, char b)
+    {
+        return (static_cast<unsigned char>(a) * 31u + static_cast<unsigned char>(b)) % (kBits - 256);
+    }
+    static std::size_t single(char c) { return kBits - 256 + static_cast<unsigned char>(c); }
+    void set(std::size_t bit) { m_bits[bit / 64] |= std::uint64_t{1} << (bit % 64); }
+    bool test(std::size_t bit) const { return (m_bits[bit / 64] >> (bit % 64)) & 1; }
+
+    std::array<std::uint64_t, kBits / 64> m_bits{};
+};
+
+}  // namespace
+
 FilterOutcome FilterTable::match(std::string_view decodedLine) const
 {
+    const BytePairs pairs(decodedLine);
     for (const FilterRow& row : m_rows) {
-        if (row.text.empty() || decodedLine.find(row.text) == std::string_view::npos)
+        if (row.text.empty() || !pairs.mayContain(row.text) || decodedLine.find(row.text) == std::string_view::npos)
             continue;
         switch (row.action.value_or(0)) {
         case 0: return {FilterOutcome::Effect::Drop, 12};

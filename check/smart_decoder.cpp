@@ -3,20 +3,45 @@
 #include "check/file_operations.h"
 #include "profile/profile_file.h"
 
+#include <algorithm>
+
 namespace corvinax {
 
 namespace {
 
 constexpr std::size_t kMaxTail = 255;
 
+char asciiUpper(char c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// "SMART" in any mix of Latin capitals and small letters.
 bool containsSmart(std::string_view line)
 {
-    std::string upper(line);
-    for (char& c : upper) {
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
+    constexpr std::string_view kSmart = "SMART";
+    for (std::size_t i = 0; i + kSmart.size() <= line.size(); ++i) {
+        std::size_t n = 0;
+        while (n < kSmart.size() && asciiUpper(line[i + n]) == kSmart[n])
+            ++n;
+        if (n == kSmart.size())
+            return true;
     }
-    return upper.find("SMART") != std::string::npos;
+    return false;
+}
+
+// The entry that a number in its shortest decimal form names: entries begin with "[n] " in order.
+std::optional<std::size_t> entryOfNumber(std::string_view number, std::size_t count)
+{
+    std::size_t value = 0;
+    if (number.empty() || number.size() > 3 || (number.size() > 1 && number[0] == '0'))
+        return std::nullopt;
+    for (char c : number) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + static_cast<std::size_t>(c - '0');
+    }
+    return value < count ? std::optional<std::size_t>(value) : std::nullopt;
 }
 
 }  // namespace
@@ -64,10 +89,19 @@ std::string SmartDecoder::decode(std::string_view line) const
     const std::size_t close = line.find('>');
     if (open == std::string_view::npos || close == std::string_view::npos || open + 1 >= close)
         return std::string(line);
-    const std::string key = "[" + std::string(line.substr(open + 1, close - open - 1)) + "] ";
+    const std::string_view inside = line.substr(open + 1, close - open - 1);
+    auto decoded = [&](const std::string& entry) {
+        return std::string(line.substr(0, open)) + entry + std::string(line.substr(close + 1, kMaxTail));
+    };
+    // A plain number can only begin its own entry; anything else is looked for entry by entry.
+    if (const auto index = entryOfNumber(inside, m_entries->size()))
+        return decoded((*m_entries)[*index]);
+    if (std::all_of(inside.begin(), inside.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::string(line);
+    const std::string key = "[" + std::string(inside) + "] ";
     for (const std::string& entry : *m_entries) {
         if (entry.starts_with(key))
-            return std::string(line.substr(0, open)) + entry + std::string(line.substr(close + 1, kMaxTail));
+            return decoded(entry);
     }
     return std::string(line);
 }

@@ -18,11 +18,6 @@ namespace {
 
 constexpr std::size_t kMaxLineTail = 250;
 
-std::string field(const ResultNode& node, std::string AdditionalData::*member)
-{
-    return node.data ? (*node.data).*member : std::string();
-}
-
 // The message texts of the toolkit the administrators know, with the file they concern.
 std::string ioErrorText(int error, const std::string& path)
 {
@@ -50,17 +45,33 @@ std::string ioErrorText(int error, const std::string& path)
 
 std::string logLine(const ResultNode& node)
 {
-    const std::string mark = field(node, &AdditionalData::mark);
+    std::string line;
+    appendLogLine(line, node);
+    return line;
+}
+
+void appendLogLine(std::string& block, const ResultNode& node)
+{
+    static const std::string kNone;
+    const AdditionalData* data = node.data ? &*node.data : nullptr;
+    const std::string& mark = data ? data->mark : kNone;
     switch (node.level()) {
-    case 0: return mark + node.text;
+    case 0:
+        block.append(mark).append(node.text);
+        return;
     case 1:
-        return " MAC<" + field(node, &AdditionalData::macAddr) + ">FILE<" + field(node, &AdditionalData::reportPath) +
-               "> " + mark + node.text;
+        block.append(" MAC<").append(data ? data->macAddr : kNone).append(">FILE<");
+        block.append(data ? data->reportPath : kNone).append("> ").append(mark).append(node.text);
+        return;
     default: {
-        const std::size_t equals = node.text.find('=');
-        if (equals == std::string::npos)
-            return "   " + node.text;
-        return "   " + node.text.substr(0, equals + 1) + mark + node.text.substr(equals + 1, kMaxLineTail);
+        const std::string_view text = node.text;
+        const std::size_t equals = text.find('=');
+        if (equals == std::string_view::npos) {
+            block.append("   ").append(text);
+            return;
+        }
+        block.append("   ").append(text.substr(0, equals + 1)).append(mark).append(text.substr(equals + 1, kMaxLineTail));
+        return;
     }
     }
 }
@@ -91,7 +102,10 @@ void CheckLog::writeRunBlock(const ResultTree& tree, int sizeLimitMB)
         return;
     rotateIfLarger(sizeLimitMB);
     std::string block;
-    tree.forEachInDisplayOrder([&block](ResultNode& node) { block += logLine(node) + "\r\n"; });
+    tree.forEachInDisplayOrder([&block](ResultNode& node) {
+        appendLogLine(block, node);
+        block += "\r\n";
+    });
     append(std::move(block) + "\r\n");
 }
 

@@ -21,6 +21,8 @@ struct LogHeader {
 // The line of one node: Mark and text at level 0; MAC, report path, Mark and text at level 1;
 // three blanks and the text with Mark after its first "=" (at most 250 characters after it) below.
 std::string logLine(const ResultNode& node);
+// The same added to the end of a block.
+void appendLogLine(std::string& block, const ResultNode& node);
 
 // The log's name with its extension replaced by ".old" (or ".old" appended when it has none).
 std::string rotatedLogName(const std::string& path);

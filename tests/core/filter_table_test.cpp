@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace corvinax {
 namespace {
 
@@ -55,6 +57,42 @@ TEST(FilterMatch, AnyOtherActionExpands)
     FilterTable table;
     table.insertRow(0, FilterRow{"x", "", 5});
     EXPECT_EQ(table.match("k=x").effect, FilterOutcome::Effect::ExpandComputer);
+}
+
+TEST(FilterMatch, FindsTheFirstRowWhoseTextOccursOnRandomLines)
+{
+    // Short patterns over a small alphabet, so that rows meet lines often, at any place, and in
+    // every length from one character; high codes included.
+    const std::string alphabet = "ab =\xC0\xE0\xFF";
+    std::mt19937 random(11);
+    auto text = [&](std::size_t length) {
+        std::string out;
+        for (std::size_t i = 0; i < length; ++i)
+            out += alphabet[random() % alphabet.size()];
+        return out;
+    };
+    for (int round = 0; round < 200; ++round) {
+        FilterTable table;
+        for (int row = 0; row < 8; ++row)
+            table.appendRow(text(1 + random() % 4), static_cast<int>(random() % 3));
+        for (int l = 0; l < 20; ++l) {
+            const std::string line = text(random() % 24);
+            FilterOutcome expected;
+            for (const FilterRow& row : table.rows()) {
+                if (line.find(row.text) != std::string::npos) {
+                    const int action = row.action.value_or(0);
+                    expected = {action == 0 ? FilterOutcome::Effect::Drop
+                                : action == 1 ? FilterOutcome::Effect::MarkComputer
+                                              : FilterOutcome::Effect::ExpandComputer,
+                                12};
+                    break;
+                }
+            }
+            const FilterOutcome found = table.match(line);
+            ASSERT_EQ(found.effect, expected.effect) << line;
+            ASSERT_EQ(found.lineState, expected.lineState) << line;
+        }
+    }
 }
 
 }  // namespace
