@@ -109,6 +109,10 @@ void MainWindow::showGauges(bool visible)
 void MainWindow::setGauge(Gauge gauge, int maximum, int position)
 {
     QProgressBar* bar = gauge == Gauge::Reports ? Gauge1 : Gauge2;
+    // Setting a value makes the bar compose its text to see whether it must be redrawn: a bar that
+    // cannot be seen (the window of an unattended run is never shown) is left alone.
+    if (!bar->isVisible())
+        return;
     bar->setRange(-1, std::max(maximum, -1));
     bar->setValue(position);
 }
