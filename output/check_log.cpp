@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace corvinax {
 
@@ -101,22 +102,25 @@ void CheckLog::writeRunBlock(const ResultTree& tree, int sizeLimitMB)
     if (tree.count() <= 2 || m_path.empty())
         return;
     rotateIfLarger(sizeLimitMB);
-    std::string block;
+    BlockWriter block(m_path, m_header);
     tree.forEachInDisplayOrder([&block](ResultNode& node) {
-        appendLogLine(block, node);
-        block += "\r\n";
+        appendLogLine(block.buffer(), node);
+        block.buffer() += "\r\n";
+        block.writeIfFull();
     });
-    append(std::move(block) + "\r\n");
+    block.buffer() += "\r\n";
+    block.finish();
 }
 
 void CheckLog::appendLines(const std::vector<std::string>& lines)
 {
     if (m_path.empty())
         return;
-    std::string block;
+    BlockWriter block(m_path, m_header);
     for (const std::string& line : lines)
-        block += line + "\r\n";
-    append(std::move(block) + "\r\n");
+        block.buffer().append(line).append("\r\n");
+    block.buffer() += "\r\n";
+    block.finish();
 }
 
 // A failed delete or rename is let pass: the block then goes to the big file.
@@ -132,27 +136,64 @@ void CheckLog::rotateIfLarger(int sizeLimitMB)
     (void)::rename(nativePath(m_path).c_str(), nativePath(rotated).c_str());
 }
 
-void CheckLog::append(std::string text)
+CheckLog::BlockWriter::BlockWriter(const std::string& path, const LogHeader& header) : m_path(path)
 {
     const std::string native = nativePath(m_path);
-    int fd = ::open(native.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0) {
-        text = m_header.caption + "\r\n" + m_header.executablePath + "\r\n\r\n" + text;
+    m_fd = ::open(native.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (m_fd >= 0) {
+        m_buffer = header.caption + "\r\n" + header.executablePath + "\r\n\r\n";
     } else if (errno == EEXIST) {
-        fd = ::open(native.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+        m_fd = ::open(native.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
     }
-    if (fd < 0)
+    if (m_fd < 0)
         throw Error(ioErrorText(errno, m_path));
-    // A block that does not fit is taken back, so the log keeps only whole blocks.
     struct stat before {};
-    const bool sized = ::fstat(fd, &before) == 0;
-    const bool written = writeAll(fd, text);
-    const int writeError = errno;
-    if (!written && sized)
-        (void)::ftruncate(fd, before.st_size);
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed)
-        throw Error(ioErrorText(written ? errno : writeError, m_path));
+    m_sized = ::fstat(m_fd, &before) == 0;
+    m_sizeBefore = before.st_size;
+}
+
+// A block left unfinished (an error on the way) is taken back.
+CheckLog::BlockWriter::~BlockWriter()
+{
+    if (m_fd < 0)
+        return;
+    if (m_sized)
+        (void)::ftruncate(m_fd, m_sizeBefore);
+    ::close(m_fd);
+}
+
+void CheckLog::BlockWriter::writeIfFull()
+{
+    // A run of a hundred thousand violators makes a block of tens of megabytes: it goes to the
+    // file piece by piece instead of being held whole.
+    constexpr std::size_t kPiece = 1 << 20;
+    if (m_buffer.size() >= kPiece)
+        write();
+}
+
+void CheckLog::BlockWriter::write()
+{
+    if (!writeAll(m_fd, m_buffer))
+        fail(errno);
+    m_buffer.clear();
+}
+
+// A block that does not fit is taken back, so the log keeps only whole blocks.
+void CheckLog::BlockWriter::fail(int error)
+{
+    if (m_sized)
+        (void)::ftruncate(m_fd, m_sizeBefore);
+    ::close(m_fd);
+    m_fd = -1;
+    throw Error(ioErrorText(error, m_path));
+}
+
+void CheckLog::BlockWriter::finish()
+{
+    write();
+    const int fd = std::exchange(m_fd, -1);
+    if (::close(fd) != 0)
+        throw Error(ioErrorText(errno, m_path));
 }
 
 }  // namespace corvinax

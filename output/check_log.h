@@ -43,8 +43,31 @@ public:
     void appendLines(const std::vector<std::string>& lines);
 
 private:
+    // One block appended to the log: opened at the start (with the header lines when the log is
+    // new), written in pieces, taken back whole when a piece cannot be written.
+    class BlockWriter {
+    public:
+        BlockWriter(const std::string& path, const LogHeader& header);
+        ~BlockWriter();
+        BlockWriter(const BlockWriter&) = delete;
+        BlockWriter& operator=(const BlockWriter&) = delete;
+
+        std::string& buffer() { return m_buffer; }
+        void writeIfFull();
+        void finish();
+
+    private:
+        void write();
+        [[noreturn]] void fail(int error);
+
+        const std::string& m_path;
+        int m_fd = -1;
+        bool m_sized = false;
+        long long m_sizeBefore = 0;
+        std::string m_buffer;
+    };
+
     void rotateIfLarger(int sizeLimitMB);
-    void append(std::string text);
 
     std::string m_path;
     LogHeader m_header;

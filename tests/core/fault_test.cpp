@@ -92,9 +92,10 @@ TEST(SettingsFilePermissions, ANewFileIsItsOwnersAloneAnExistingOneKeepsItsOwn)
 // A file system of a few kilobytes, mounted for the test; skipped where mounting is not allowed.
 class FullDisk : public ::testing::Test {
 protected:
+    explicit FullDisk(const char* size = "size=16k") : m_size(size) {}
     void SetUp() override
     {
-        if (::mount("tmpfs", m_dir.path().c_str(), "tmpfs", 0, "size=16k") != 0)
+        if (::mount("tmpfs", m_dir.path().c_str(), "tmpfs", 0, m_size) != 0)
             GTEST_SKIP() << "cannot mount a small file system here";
         m_mounted = true;
     }
@@ -120,6 +121,7 @@ protected:
     const TempDir& dir() const { return m_dir; }
 
 private:
+    const char* m_size;
     TempDir m_dir;
     bool m_mounted = false;
 };
@@ -154,6 +156,31 @@ TEST_F(FullDisk, ALogBlockThatDoesNotFitLeavesTheLogAsItWas)
         EXPECT_EQ(std::string(error.what()), "Disk full: " + path);
     }
     EXPECT_EQ(readFile(path), "Caption\r\n/exe\r\n\r\nearlier block\r\n\r\n");
+}
+
+// Room for a megabyte and a half: a run block of three megabytes is written in pieces, the first
+// of which fits.
+class FullDiskOfMegabytes : public FullDisk {
+protected:
+    FullDiskOfMegabytes() : FullDisk("size=3m") {}
+};
+
+TEST_F(FullDiskOfMegabytes, ARunBlockTakenBackAfterItsFirstPiecesLeavesTheLogAsItWas)
+{
+    const std::string path = dir().file("check.log");
+    const std::string earlier = "Caption\r\n/exe\r\n\r\nearlier block\r\n\r\n";
+    writeFile(path, earlier);
+    writeFile(dir().file("filler"), std::string(1536 * 1024, 'x'));
+    ResultTree tree;
+    for (int i = 0; i < 30000; ++i)
+        tree.addTopLevel(std::string(100, 'L'));
+    try {
+        CheckLog(path, {"Caption", "/exe"}).writeRunBlock(tree, 0);
+        FAIL() << "the block should not fit";
+    } catch (const Error& error) {
+        EXPECT_EQ(std::string(error.what()), "Disk full: " + path);
+    }
+    EXPECT_EQ(readFile(path), earlier);
 }
 
 class BrokenTable : public ::testing::Test {
