@@ -185,6 +185,7 @@ void CheckRunner::RunConfigCheck()
         }
         m_stateFile->commitUpdate();
         m_stateFile.reset();
+        m_readDirectory.reset();
         m_intake.endRun();
 
         m_tree.addTopLevel("Окончание проверки " + now() + ", проверено " + std::to_string(m_reportTotal) + " конф." +
@@ -228,6 +229,8 @@ void CheckRunner::checkDirectory(std::size_t index)
     m_directoryNode = nullptr;
     m_readPath = m_intake.mapDirectory(m_listedPath);
     const std::vector<std::string> kept = m_intake.collectReports(m_readPath, m_listedPath);
+    m_readDirectory.reset();
+    m_readDirectory.emplace(m_readPath);
     m_reportTotal += kept.size();
 
     if (kept.empty()) {
@@ -268,11 +271,13 @@ void CheckRunner::checkReport(const std::string& name, std::size_t reportIndex, 
 {
     m_gauge2.position = static_cast<int>(m_singleDirectory ? reportIndex : directoryIndex);
     setGauge(RunView::Gauge::Directories, m_gauge2);
-    const std::string readFrom = m_intake.prepareReport(m_readPath, name);
+    // A report read in place is reached through its open directory, not its whole path.
+    const bool inPlace = !m_settings.useWorkDir && m_readDirectory && m_readDirectory->valid();
+    const std::string readFrom = inPlace ? std::string() : m_intake.prepareReport(m_readPath, name);
     Gauge1Progress(static_cast<int>(reportIndex));
     m_view.pumpEvents();
 
-    Report report = Report::read(readFrom);
+    Report report = inPlace ? Report::read(*m_readDirectory, name) : Report::read(readFrom);
     m_intake.releaseReport(name);
     if (!m_settings.noSignatureCheck) {
         const std::string computed = report.signature();

@@ -6,6 +6,7 @@
 #include "check/report_intake.h"
 #include "check/run_view.h"
 #include "output/check_log.h"
+#include "profile/atomic_file.h"
 #include "profile/profile_file.h"
 
 #include <cstddef>
@@ -88,6 +89,7 @@ private:
     // Per directory.
     std::string m_listedPath;
     std::string m_readPath;
+    std::optional<OpenDirectory> m_readDirectory;
     ResultNode* m_directoryNode = nullptr;
 };
 

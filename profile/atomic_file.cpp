@@ -72,15 +72,13 @@ bool writeAll(int fd, std::string_view bytes)
     return true;
 }
 
-bool readWholeFile(const std::string& path, std::string& bytes)
+namespace {
+
+// Not blocking on the open: a name that turned into a pipe must not stall the reader.
+constexpr int kReadFlags = O_RDONLY | O_CLOEXEC | O_NONBLOCK;
+
+bool readOpenFile(const FileDescriptor& file, std::string& bytes)
 {
-    bytes.clear();
-    if (isUncPath(path)) {
-        RemoteFiles* remote = remoteFiles();
-        return remote && remote->read(path, bytes);
-    }
-    // Not blocking on the open: a name that turned into a pipe must not stall the reader.
-    FileDescriptor file(::open(nativePath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (file.get() < 0)
         return false;
     struct stat info {};
@@ -108,6 +106,39 @@ bool readWholeFile(const std::string& path, std::string& bytes)
     }
     bytes.resize(filled);
     return true;
+}
+
+}  // namespace
+
+bool readWholeFile(const std::string& path, std::string& bytes)
+{
+    bytes.clear();
+    if (isUncPath(path)) {
+        RemoteFiles* remote = remoteFiles();
+        return remote && remote->read(path, bytes);
+    }
+    return readOpenFile(FileDescriptor(::open(nativePath(path).c_str(), kReadFlags)), bytes);
+}
+
+OpenDirectory::OpenDirectory(const std::string& path)
+{
+    if (!isUncPath(path))
+        m_fd = ::open(nativePath(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
+OpenDirectory::~OpenDirectory()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+bool OpenDirectory::readWholeFile(const std::string& name, std::string& bytes) const
+{
+    bytes.clear();
+    // A name is a name in the directory, never a way out of it.
+    if (m_fd < 0 || name.empty() || name.find('/') != std::string::npos)
+        return false;
+    return readOpenFile(FileDescriptor(::openat(m_fd, nativePath(name).c_str(), kReadFlags)), bytes);
 }
 
 bool replaceFileAtomically(const std::string& path, std::string_view bytes, bool ownerOnly)

@@ -11,6 +11,24 @@ bool writeAll(int fd, std::string_view bytes);
 // Reads a whole file; false when it is missing, a directory or unreadable.
 bool readWholeFile(const std::string& path, std::string& bytes);
 
+// An open local directory, through which the files in it are reached without walking its path
+// again for each of them.
+class OpenDirectory {
+public:
+    // Not open (valid() false) when the path is no local directory that can be opened.
+    explicit OpenDirectory(const std::string& path);
+    ~OpenDirectory();
+    OpenDirectory(const OpenDirectory&) = delete;
+    OpenDirectory& operator=(const OpenDirectory&) = delete;
+
+    bool valid() const { return m_fd >= 0; }
+    // readWholeFile of the file of that name in the directory.
+    bool readWholeFile(const std::string& name, std::string& bytes) const;
+
+private:
+    int m_fd = -1;
+};
+
 // Replaces the file at path by bytes as one step: a new file is written beside it, flushed to disk
 // and renamed over it, so a reader or a crash sees the old file or the new one, never a torn one.
 // An existing file keeps its permissions (and, where allowed, its owner); a link keeps pointing to

@@ -14,6 +14,13 @@ Report Report::read(const std::string& path)
     return parse(std::move(bytes));
 }
 
+Report Report::read(const OpenDirectory& directory, const std::string& name)
+{
+    std::string bytes;
+    directory.readWholeFile(name, bytes);
+    return parse(std::move(bytes));
+}
+
 Report Report::parse(std::string bytes)
 {
     Report report;
