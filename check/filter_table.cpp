@@ -1,6 +1,5 @@
 #include "check/filter_table.h"
 
-#include <cstdint>
 
 namespace corvinax {
 
@@ -29,6 +28,7 @@ void FilterTable::appendRow(std::string_view text, int action)
                                     ? static_cast<std::size_t>(action)
                                     : 0;
     m_rows.push_back(FilterRow{});
+    m_firstBytes.reset();
     setText(m_rows.size() - 1, text);
     setMode(m_rows.size() - 1, captions[caption]);
 }
@@ -36,16 +36,19 @@ void FilterTable::appendRow(std::string_view text, int action)
 void FilterTable::insertRow(std::size_t position, FilterRow row)
 {
     m_rows.insert(m_rows.begin() + static_cast<std::ptrdiff_t>(position), std::move(row));
+    m_firstBytes.reset();
 }
 
 void FilterTable::removeRow(std::size_t position)
 {
     m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(position));
+    m_firstBytes.reset();
 }
 
 void FilterTable::setText(std::size_t row, std::string_view text)
 {
     m_rows[row].text = std::string(text.substr(0, kMaxTextLength));
+    m_firstBytes.reset();
 }
 
 void FilterTable::setMode(std::size_t row, std::string_view mode)
@@ -54,47 +57,43 @@ void FilterTable::setMode(std::size_t row, std::string_view mode)
     m_rows[row].action = actionOf(m_rows[row].mode);
 }
 
-namespace {
-
-// Which pairs of neighbouring bytes occur in a line, folded into a small bit set: a pattern can only
-// occur in the line when its own first pair does, which spares most searches.
-class BytePairs {
-public:
-    explicit BytePairs(std::string_view line)
-    {
-        for (std::size_t i = 0; i + 1 < line.size(); ++i)
-            set(slot(line[i], line[i + 1]));
-        for (char c : line)
-            set(single(c));
+const FilterTable::FirstBytes& FilterTable::firstBytes() const
+{
+    if (!m_firstBytes) {
+        auto index = std::make_shared<FirstBytes>();
+        for (std::size_t row = 0; row < m_rows.size(); ++row) {
+            if (!m_rows[row].text.empty())
+                (*index)[static_cast<unsigned char>(m_rows[row].text.front())].push_back(row);
+        }
+        m_firstBytes = std::move(index);
     }
+    return *m_firstBytes;
+}
 
-    bool mayContain(std::string_view pattern) const
-    {
-        return pattern.size() == 1 ? test(single(pattern[0])) : test(slot(pattern[0], pattern[1]));
+// One pass over the line: at each place, the rows whose text begins with its character are tried,
+// in table order, and only those before the best row found so far.
+std::optional<std::size_t> FilterTable::firstMatchingRow(std::string_view line) const
+{
+    const FirstBytes& index = firstBytes();
+    std::size_t best = m_rows.size();
+    for (std::size_t at = 0; at < line.size(); ++at) {
+        const std::string_view rest = line.substr(at);
+        for (const std::size_t row : index[static_cast<unsigned char>(line[at])]) {
+            if (row >= best)
+                break;
+            if (rest.starts_with(m_rows[row].text)) {
+                best = row;
+                break;
+            }
+        }
     }
-
-private:
-    static constexpr std::size_t kBits = 4096;
-    static std::size_t slot(char a, char b)
-    {
-        return (static_cast<unsigned char>(a) * 31u + static_cast<unsigned char>(b)) % (kBits - 256);
-    }
-    static std::size_t single(char c) { return kBits - 256 + static_cast<unsigned char>(c); }
-    void set(std::size_t bit) { m_bits[bit / 64] |= std::uint64_t{1} << (bit % 64); }
-    bool test(std::size_t bit) const { return (m_bits[bit / 64] >> (bit % 64)) & 1; }
-
-    std::array<std::uint64_t, kBits / 64> m_bits{};
-};
-
-}  // namespace
+    return best < m_rows.size() ? std::optional<std::size_t>(best) : std::nullopt;
+}
 
 FilterOutcome FilterTable::match(std::string_view decodedLine) const
 {
-    const BytePairs pairs(decodedLine);
-    for (const FilterRow& row : m_rows) {
-        if (row.text.empty() || !pairs.mayContain(row.text) || decodedLine.find(row.text) == std::string_view::npos)
-            continue;
-        switch (row.action.value_or(0)) {
+    if (const auto found = firstMatchingRow(decodedLine)) {
+        switch (m_rows[*found].action.value_or(0)) {
         case 0: return {FilterOutcome::Effect::Drop, 12};
         case 1: return {FilterOutcome::Effect::MarkComputer, 12};
         default: return {FilterOutcome::Effect::ExpandComputer, 12};

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -48,13 +49,24 @@ public:
     void setText(std::size_t row, std::string_view text);
     // Sets the mode and derives the action from it.
     void setMode(std::size_t row, std::string_view mode);
-    void clear() { m_rows.clear(); }
+    void clear()
+    {
+        m_rows.clear();
+        m_firstBytes.reset();
+    }
 
     // The first row, in table order, whose non-empty text occurs in the line decides.
     FilterOutcome match(std::string_view decodedLine) const;
 
 private:
+    // The rows whose text begins with each character, in table order; built at the first match
+    // after a change of the rows.
+    using FirstBytes = std::array<std::vector<std::size_t>, 256>;
+    const FirstBytes& firstBytes() const;
+    std::optional<std::size_t> firstMatchingRow(std::string_view line) const;
+
     std::vector<FilterRow> m_rows;
+    mutable std::shared_ptr<const FirstBytes> m_firstBytes;  // shared by copies until one changes
 };
 
 }  // namespace corvinax

@@ -11,18 +11,15 @@ namespace {
 
 constexpr std::size_t kMaxTail = 255;
 
-char asciiUpper(char c)
-{
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-// "SMART" in any mix of Latin capitals and small letters.
+// "SMART" in any mix of Latin capitals and small letters. A character is a given capital letter or
+// its small form exactly when it equals the capital with the bit that tells the two apart cleared.
 bool containsSmart(std::string_view line)
 {
     constexpr std::string_view kSmart = "SMART";
+    constexpr char kCaseBit = 0x20;
     for (std::size_t i = 0; i + kSmart.size() <= line.size(); ++i) {
         std::size_t n = 0;
-        while (n < kSmart.size() && asciiUpper(line[i + n]) == kSmart[n])
+        while (n < kSmart.size() && (line[i + n] & ~kCaseBit) == kSmart[n])
             ++n;
         if (n == kSmart.size())
             return true;

@@ -52,6 +52,26 @@ TEST(FilterMatch, FirstMatchingRowDecides)
     EXPECT_EQ(FilterTable().match("anything").effect, Effect::None);
 }
 
+TEST(FilterMatch, FollowsEveryChangeOfTheRowsAndCopiesStayApart)
+{
+    using Effect = FilterOutcome::Effect;
+    FilterTable table;
+    table.appendRow("abc", 0);
+    EXPECT_EQ(table.match("k=xabc").effect, Effect::Drop);
+    const FilterTable before = table;
+    table.setText(0, "zzz");
+    EXPECT_EQ(table.match("k=xabc").effect, Effect::None);
+    EXPECT_EQ(before.match("k=xabc").effect, Effect::Drop);
+    table.insertRow(0, FilterRow{"xa", "", 1});
+    EXPECT_EQ(table.match("k=xabc").effect, Effect::MarkComputer);
+    table.removeRow(0);
+    EXPECT_EQ(table.match("k=xabc").effect, Effect::None);
+    table.appendRow("k=", 2);
+    EXPECT_EQ(table.match("k=xabc").effect, Effect::ExpandComputer);
+    table.clear();
+    EXPECT_EQ(table.match("k=xabc").effect, Effect::None);
+}
+
 TEST(FilterMatch, AnyOtherActionExpands)
 {
     FilterTable table;
