@@ -280,7 +280,7 @@ void CheckRunner::checkReport(const std::string& name, std::size_t reportIndex, 
     Report report = inPlace ? Report::read(*m_readDirectory, name) : Report::read(readFrom);
     m_intake.releaseReport(name);
     if (!m_settings.noSignatureCheck) {
-        const std::string computed = report.signature();
+        const std::string& computed = report.signature();
         if (computed != report.storedSignature())
             report.appendChangeLine(now() + "=Corvinax : нет или неверна подпись файла " + computed);
     }

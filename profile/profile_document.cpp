@@ -202,6 +202,7 @@ constexpr std::size_t kIndexedSections = 12;
 
 void ProfileDocument::rebuildSectionIndex()
 {
+    m_lastSection = kNoSection;
     m_sectionIndex.clear();
     if (m_sections.size() < kIndexedSections)
         return;
@@ -212,15 +213,22 @@ void ProfileDocument::rebuildSectionIndex()
 std::optional<std::size_t> ProfileDocument::sectionPosition(std::string_view name) const
 {
     name = trimBlanks(name);
+    // A run asks for one section many times in a row: the last one found is tried first. Sections
+    // are only ever added after it, so it stays the first of its name until one is erased.
+    if (m_lastSection < m_sections.size() && equalsIgnoringCase(m_sections[m_lastSection].name, name))
+        return m_lastSection;
+    std::optional<std::size_t> found;
     if (m_sections.size() < kIndexedSections) {
-        for (std::size_t i = 0; i < m_sections.size(); ++i) {
+        for (std::size_t i = 0; i < m_sections.size() && !found; ++i) {
             if (equalsIgnoringCase(m_sections[i].name, name))
-                return i;
+                found = i;
         }
-        return std::nullopt;
+    } else if (const auto indexed = m_sectionIndex.find(name); indexed != m_sectionIndex.end()) {
+        found = indexed->second;
     }
-    const auto found = m_sectionIndex.find(name);
-    return found == m_sectionIndex.end() ? std::nullopt : std::optional<std::size_t>(found->second);
+    if (found)
+        m_lastSection = *found;
+    return found;
 }
 
 // Names are looked up trimmed of blanks, as the file's own names are read.

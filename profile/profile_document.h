@@ -135,6 +135,8 @@ private:
     std::vector<Line> m_preamble;          // lines before the first header: never read
     std::vector<Section> m_sections;
     NameIndex m_sectionIndex;  // name -> first section, for files of many sections
+    static constexpr std::size_t kNoSection = static_cast<std::size_t>(-1);
+    mutable std::size_t m_lastSection = kNoSection;  // the section found last
 };
 
 }  // namespace corvinax

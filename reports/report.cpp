@@ -60,11 +60,7 @@ void Report::take(const std::array<std::optional<std::string_view>, kInfoKeys.si
                   const std::vector<ProfileDocument::NameValue>& changes,
                   std::optional<std::string_view> storedSignature)
 {
-    m_info.computerName = info[0].value_or("?");
-    m_info.recordDate = info[1].value_or("");
-    for (std::size_t i = 0; i < m_info.params.size(); ++i)
-        m_info.params[i] = info[2 + i].value_or("");
-    m_info.macAddr = info[6].value_or("");
+    m_infoValues = info;
     // A line whose key and value stand as key=value in the file is a view of it; any other
     // (blanks around "=", quotes, a later spelling of the key) is composed once.
     m_changeLines.reserve(changes.size() + 1);
@@ -74,12 +70,28 @@ void Report::take(const std::array<std::optional<std::string_view>, kInfoKeys.si
         else
             appendChangeLine(std::string(name) + '=' + std::string(value));
     }
-    m_storedSignature = storedSignature.value_or("(Нет подписи)");
+    static constexpr std::string_view kNoSignature = "(Нет подписи)";
+    m_storedSignature = storedSignature.value_or(kNoSignature);
 }
 
-std::string Report::signature() const
+const ReportInfo& Report::info() const
 {
-    return m_signature ? *m_signature : CalcSignature(m_document);
+    if (!m_info) {
+        ReportInfo& info = m_info.emplace();
+        info.computerName = m_infoValues[0].value_or("?");
+        info.recordDate = m_infoValues[1].value_or("");
+        for (std::size_t i = 0; i < info.params.size(); ++i)
+            info.params[i] = m_infoValues[2 + i].value_or("");
+        info.macAddr = m_infoValues[6].value_or("");
+    }
+    return *m_info;
+}
+
+const std::string& Report::signature() const
+{
+    if (!m_signature)
+        m_signature = CalcSignature(m_document);
+    return *m_signature;
 }
 
 void Report::appendChangeLine(std::string line)
@@ -89,15 +101,17 @@ void Report::appendChangeLine(std::string line)
 
 std::string Report::computerLine() const
 {
-    const auto& p = m_info.params;
-    return "Компьютер :" + m_info.computerName + ", Пользователь :" + p[0] + " " + p[1] + " " + p[2] + " " + p[3];
+    const ReportInfo& fields = info();
+    const auto& p = fields.params;
+    return "Компьютер :" + fields.computerName + ", Пользователь :" + p[0] + " " + p[1] + " " + p[2] + " " + p[3];
 }
 
 std::string Report::computerInfoLine() const
 {
-    const auto& p = m_info.params;
-    return "Компьютер : " + m_info.computerName + ",посл.регистрация : " + m_info.recordDate + " " + p[0] + " " + p[1] +
-           " " + p[2] + " " + p[3] + "\r\n";
+    const ReportInfo& fields = info();
+    const auto& p = fields.params;
+    return "Компьютер : " + fields.computerName + ",посл.регистрация : " + fields.recordDate + " " + p[0] + " " +
+           p[1] + " " + p[2] + " " + p[3] + "\r\n";
 }
 
 std::string newestKey(const std::vector<std::string_view>& changeLines)

@@ -36,16 +36,17 @@ public:
     // The same always through the full parse of the file, which a plain report skips.
     static Report parseThroughProfile(std::string bytes);
 
-    const ReportInfo& info() const { return m_info; }
+    // Composed at the first call: most reports of a run are never shown.
+    const ReportInfo& info() const;
     // The [Config_changes] lines, key=value, oldest first, every line however many there are.
     // The texts live as long as the report.
     const std::vector<std::string_view>& changeLines() const { return m_changeLines; }
     // Adds a line of the run's own after the report's lines.
     void appendChangeLine(std::string line);
     // [Signature] "0", or the no-signature text when it is missing.
-    const std::string& storedSignature() const { return m_storedSignature; }
+    std::string_view storedSignature() const { return m_storedSignature; }
     // CalcSignature of the file as read.
-    std::string signature() const;
+    const std::string& signature() const;
 
     // "Компьютер :" + name + ", Пользователь :" + the four parameters; not trimmed.
     std::string computerLine() const;
@@ -60,11 +61,12 @@ private:
     // The file's bytes: held here when the report was read quickly, else by the document.
     std::unique_ptr<std::string> m_bytes;
     ProfileDocument m_document;
-    std::optional<std::string> m_signature;  // when found in the quick reading
-    ReportInfo m_info;
+    mutable std::optional<std::string> m_signature;  // found in the quick reading, else at the first call
+    std::array<std::optional<std::string_view>, kInfoKeys.size()> m_infoValues;
+    mutable std::optional<ReportInfo> m_info;
     std::vector<std::string_view> m_changeLines;
     std::forward_list<std::string> m_ownLines;  // lines that are no slice of the file; they never move
-    std::string m_storedSignature;
+    std::string_view m_storedSignature;         // into the file, or the no-signature text
 };
 
 // The key of the last change line, trimmed of codes 0 to 32; empty when there is no line.

@@ -182,6 +182,31 @@ TEST(ProfileUpdate, WritesReachTheFileTogetherOnCommit)
     EXPECT_EQ(readFile(path), "[s]\r\nk=2\r\n[t]\r\nx=3\r\n");
 }
 
+TEST(ProfileUpdate, ReadsFindTheirSectionAfterSectionsComeAndGo)
+{
+    // Reads of one section in a row, with sections erased and added between them, in files of a
+    // few sections and of many.
+    for (const int extra : {0, 20}) {
+        TempDir dir;
+        const std::string path = dir.file("a.ini");
+        std::string text = "[b]\r\nk=B\r\n[a]\r\nk=A\r\n";
+        for (int i = 0; i < extra; ++i)
+            text += "[x" + std::to_string(i) + "]\r\nk=X\r\n";
+        writeFile(path, text + "[B]\r\nk=second b\r\n");
+        ProfileFile profile(path);
+        ProfileUpdate update(profile);
+        EXPECT_EQ(profile.readString("b", "k", ""), "B");
+        profile.eraseSection("a");
+        EXPECT_EQ(profile.readString("b", "k", ""), "B");
+        EXPECT_EQ(profile.readString("a", "k", "none"), "none");
+        profile.eraseSection("b");
+        EXPECT_EQ(profile.readString("b", "k", ""), "second b");
+        profile.writeString("c", "k", "C");
+        EXPECT_EQ(profile.readString("B", "k", ""), "second b");
+        EXPECT_EQ(profile.readString("c", "k", ""), "C");
+    }
+}
+
 TEST(ProfileUpdate, WithoutCommitNothingChanges)
 {
     TempDir dir;
