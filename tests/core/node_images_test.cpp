@@ -3,6 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <random>
+#include <string>
+#include <vector>
+
 namespace corvinax {
 namespace {
 
@@ -30,6 +35,34 @@ INSTANTIATE_TEST_SUITE_P(
                       ImageCase{"k=SMART without blanks", 4}, ImageCase{"k=smart <5>", 4},
                       ImageCase{"k=added lower case", 4}, ImageCase{"ADDED at start and ADDED later", 4}),
     [](const auto& param) { return "Case" + std::to_string(param.index); });
+
+// The rule as it reads: the first keyword in table order whose first occurrence is past the start.
+int imageOneKeywordAtATime(std::string_view line)
+{
+    const std::array<std::string_view, 9> keywords{" counter ", "#$#$",    "Remote_",  "Modem", "ATTENTION! ",
+                                                   "ADDED in Sharing", " SMART ", "REMOVED ", "ADDED "};
+    for (std::size_t i = 0; i < keywords.size(); ++i) {
+        const std::size_t found = line.find(keywords[i]);
+        if (found != std::string_view::npos && found >= 1)
+            return 3 + static_cast<int>(i);
+    }
+    return 4;
+}
+
+TEST(GetImageRule, AgreesWithTheRuleOnLinesMadeOfKeywordPieces)
+{
+    const std::vector<std::string> pieces = {" counter ", "#$#$", "#$", "Remote_", "Modem", "ATTENTION! ",
+                                             "ADDED in Sharing", "ADDED in", " SMART ", "REMOVED ", "ADDED ",
+                                             "ADDED", " ", "x", "=", "\xC0"};
+    std::mt19937 random(3);
+    for (int n = 0; n < 20000; ++n) {
+        std::string line;
+        const int count = static_cast<int>(random() % 6);
+        for (int i = 0; i < count; ++i)
+            line += pieces[random() % pieces.size()];
+        ASSERT_EQ(GetImage(line), imageOneKeywordAtATime(line)) << line;
+    }
+}
 
 TEST(ResultTree, NodeDataIsCreatedOnFirstUseAndKeptByKind)
 {
