@@ -287,7 +287,7 @@ void CheckRunner::checkReport(const std::string& name, std::size_t reportIndex, 
     const std::vector<std::string_view>& lines = report.changeLines();
     if (lines.empty() || lines.back().find('=') == std::string::npos)
         return;
-    const std::string key = newestKey(lines);
+    const std::string_view key = newestKey(lines);
     // A file name that cannot be a key of the settings file ("[x].ini", "a=b.ini") is never
     // remembered: such a report is shown on every run instead of breaking the settings file.
     const bool storable = ProfileDocument::storableKey(name);

@@ -45,14 +45,14 @@ Report Report::parseThroughProfile(std::string bytes)
 
 void Report::readThroughProfile()
 {
-    m_document = ProfileDocument::parse(std::move(*m_bytes));
+    const ProfileDocument& document = m_document.emplace(ProfileDocument::parse(std::move(*m_bytes)));
     m_bytes.reset();
     std::array<std::optional<std::string_view>, kInfoKeys.size()> info;
-    m_document.values("Info", kInfoKeys, info);
+    document.values("Info", kInfoKeys, info);
     thread_local std::vector<ProfileDocument::NameValue> entries;
-    m_document.sectionValues("Config_changes", NameList::Complete, entries);
+    document.sectionValues("Config_changes", NameList::Complete, entries);
     std::array<std::optional<std::string_view>, 1> stored;
-    m_document.values("Signature", std::array<std::string_view, 1>{"0"}, stored);
+    document.values("Signature", std::array<std::string_view, 1>{"0"}, stored);
     take(info, entries, stored[0]);
 }
 
@@ -90,7 +90,7 @@ const ReportInfo& Report::info() const
 const std::string& Report::signature() const
 {
     if (!m_signature)
-        m_signature = CalcSignature(m_document);
+        m_signature = m_document ? CalcSignature(*m_document) : CalcSignature(ProfileDocument());
     return *m_signature;
 }
 
@@ -114,12 +114,12 @@ std::string Report::computerInfoLine() const
            p[1] + " " + p[2] + " " + p[3] + "\r\n";
 }
 
-std::string newestKey(const std::vector<std::string_view>& changeLines)
+std::string_view newestKey(const std::vector<std::string_view>& changeLines)
 {
     if (changeLines.empty())
         return {};
     const std::string_view last = changeLines.back();
-    return std::string(trimControls(last.substr(0, last.find('='))));
+    return trimControls(last.substr(0, last.find('=')));
 }
 
 std::string batchPrefix(std::string_view key)

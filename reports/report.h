@@ -60,7 +60,7 @@ private:
 
     // The file's bytes: held here when the report was read quickly, else by the document.
     std::unique_ptr<std::string> m_bytes;
-    ProfileDocument m_document;
+    std::optional<ProfileDocument> m_document;  // only for a report that is not plain
     mutable std::optional<std::string> m_signature;  // found in the quick reading, else at the first call
     std::array<std::optional<std::string_view>, kInfoKeys.size()> m_infoValues;
     mutable std::optional<ReportInfo> m_info;
@@ -69,8 +69,9 @@ private:
     std::string_view m_storedSignature;         // into the file, or the no-signature text
 };
 
-// The key of the last change line, trimmed of codes 0 to 32; empty when there is no line.
-std::string newestKey(const std::vector<std::string_view>& changeLines);
+// The key of the last change line, trimmed of codes 0 to 32; empty when there is no line. A view
+// into that line.
+std::string_view newestKey(const std::vector<std::string_view>& changeLines);
 // The newest key's first word (up to its first blank), trimmed; empty when the key has no blank.
 std::string batchPrefix(std::string_view newestKey);
 // The lines that begin with the prefix, in order; none for an empty prefix.

@@ -29,7 +29,7 @@ TEST(ReportExample, GivesTheValuesTheRunNeeds)
               "Компьютер : BUH-07,посл.регистрация : 03.03.2005 09:12:40 ivanova Бухгалтерия  \r\n");
     EXPECT_EQ(report.info().macAddr, "00-0C-29-3A-11-5F");
     EXPECT_EQ(report.storedSignature(), "U28L-373B-9PM9-G434-1T7Z-4Q77-C87H-EV87");
-    const std::string key = newestKey(report.changeLines());
+    const std::string key(newestKey(report.changeLines()));
     EXPECT_EQ(key, "03.03.2005 09:10:03");
     EXPECT_EQ(batchPrefix(key), "03.03.2005");
     EXPECT_EQ(batchLines(report.changeLines(), batchPrefix(key)),

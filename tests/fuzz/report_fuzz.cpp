@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
         std::abort();
     (void)report.computerLine();
     (void)report.computerInfoLine();
-    const std::string key = newestKey(report.changeLines());
+    const std::string key(newestKey(report.changeLines()));
     const std::string prefix = batchPrefix(key);
     for (std::string_view line : batchLines(report.changeLines(), prefix)) {
         if (prefix.empty() || !line.starts_with(prefix))
