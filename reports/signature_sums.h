@@ -105,7 +105,7 @@ private:
         addCodes(codes);
     }
 
-    void addCodes(Codes codes)
+    void addCodes(const Codes& codes)
     {
         m_lanes += __builtin_convertvector(codes, Lanes);
         if (++m_blocks == kBlocksPerFlush)
