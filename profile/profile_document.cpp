@@ -19,28 +19,6 @@ namespace {
 
 constexpr std::uint64_t kHashMultiplier = 0x9E3779B97F4A7C15ULL;
 
-// A chunk of plain ASCII is folded by clearing the bit that tells small letters from capitals
-// (other signs that differ in that bit only collide, which the comparison settles); a chunk with
-// any other byte goes through the table.
-std::uint64_t foldedChunk(const unsigned char* bytes, std::size_t length)
-{
-    constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
-    constexpr std::uint64_t kCaseBits = 0x2020202020202020ULL;
-    std::uint64_t chunk = 0;
-    if (length == 8) {
-        std::memcpy(&chunk, bytes, 8);
-    } else {
-        for (std::size_t j = 0; j < length; ++j)
-            chunk |= std::uint64_t{bytes[j]} << (8 * j);
-    }
-    if ((chunk & kHighBits) == 0)
-        return chunk & ~kCaseBits;
-    std::uint64_t folded = 0;
-    for (std::size_t j = 0; j < length; ++j)
-        folded |= std::uint64_t{foldByte(bytes[j])} << (8 * j);
-    return folded;
-}
-
 std::uint64_t mix(std::uint64_t hash, std::uint64_t chunk)
 {
     hash = (hash ^ chunk) * kHashMultiplier;

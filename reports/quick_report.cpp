@@ -5,6 +5,9 @@
 #include "profile/text.h"
 #include "reports/signature_sums.h"
 
+#include <algorithm>
+#include <cstdint>
+
 namespace corvinax {
 
 namespace {
@@ -40,6 +43,82 @@ private:
     std::size_t m_room = kWindowsNameBufferSize - 1;
 };
 
+// The keys of a report, told apart per section without regard to case: an open table of a quick
+// hash of each key's first and last eight characters, a key compared whole only when its hash
+// meets another's. Slots of earlier reports count as free, so the table is never cleared.
+class KeySet {
+public:
+    void startReport()
+    {
+        if (++m_generation == 0) {  // after four thousand million reports
+            m_slots.assign(m_slots.size(), Slot{});
+            m_generation = 1;
+        }
+        m_count = 0;
+        if (m_slots.empty())
+            m_slots.resize(kFirstSize);
+    }
+
+    // False when the section holds an equal key already.
+    bool insert(std::uint32_t section, std::string_view key)
+    {
+        if (2 * (m_count + 1) > m_slots.size())
+            grow();
+        const std::uint64_t hash = hashOf(section, key);
+        std::size_t slot = hash & (m_slots.size() - 1);
+        for (; m_slots[slot].generation == m_generation; slot = (slot + 1) & (m_slots.size() - 1)) {
+            const Slot& other = m_slots[slot];
+            if (other.hash == hash && other.section == section && equalsIgnoringCase(other.key, key))
+                return false;
+        }
+        m_slots[slot] = Slot{hash, key, section, m_generation};
+        ++m_count;
+        return true;
+    }
+
+private:
+    struct Slot {
+        std::uint64_t hash = 0;
+        std::string_view key;
+        std::uint32_t section = 0;
+        std::uint32_t generation = 0;
+    };
+    static constexpr std::size_t kFirstSize = 256;
+
+    static std::uint64_t hashOf(std::uint32_t section, std::string_view key)
+    {
+        const auto* bytes = reinterpret_cast<const unsigned char*>(key.data());
+        const std::size_t size = key.size();
+        const std::uint64_t head = foldedChunk(bytes, std::min<std::size_t>(size, 8));
+        const std::uint64_t tail = size > 8 ? foldedChunk(bytes + size - 8, 8) : 0;
+        std::uint64_t hash = (head * 0x9E3779B97F4A7C15ULL) ^ (tail * 0xC2B2AE3D27D4EB4FULL) ^
+                             ((size << 32 | section) * 0x165667B19E3779F9ULL);
+        hash ^= hash >> 29;
+        return hash;
+    }
+
+    void grow()
+    {
+        std::vector<Slot> old(2 * m_slots.size());
+        old.swap(m_slots);
+        m_count = 0;
+        const std::uint32_t generation = m_generation;
+        for (const Slot& slot : old) {
+            if (slot.generation != generation)
+                continue;
+            std::size_t at = slot.hash & (m_slots.size() - 1);
+            while (m_slots[at].generation == generation)
+                at = (at + 1) & (m_slots.size() - 1);
+            m_slots[at] = slot;
+            ++m_count;
+        }
+    }
+
+    std::vector<Slot> m_slots;
+    std::size_t m_count = 0;
+    std::uint32_t m_generation = 0;
+};
+
 class QuickReader {
 public:
     QuickReader(QuickReport& report, std::string_view bytes) : m_report(report)
@@ -49,7 +128,7 @@ public:
         m_report.changes.clear();
         m_report.storedSignature.reset();
         m_sections.clear();
-        m_keyHashes.clear();
+        m_keys.startReport();
     }
 
     bool line(const profile_lines::ScannedLine& line)
@@ -63,18 +142,12 @@ public:
                    profile_lines::readValue(line.text.substr(place.valueBegin, place.valueLength)));
     }
 
-    bool finish()
-    {
-        if (!endSection())
-            return false;
-        m_report.signature = m_sums.text();
-        return true;
-    }
+    void finish() { m_report.signature = m_sums.text(); }
 
 private:
     bool section(std::string_view name)
     {
-        if (!endSection() || m_sections.size() == kMaxSections || !m_sectionRoom.take(name))
+        if (m_sections.size() == kMaxSections || !m_sectionRoom.take(name))
             return false;
         for (std::string_view other : m_sections) {
             if (equalsIgnoringCase(other, name))
@@ -88,9 +161,8 @@ private:
 
     bool key(std::string_view name, std::string_view value)
     {
-        if (!m_keyRoom.take(name))
+        if (!m_keyRoom.take(name) || !m_keys.insert(static_cast<std::uint32_t>(m_sections.size()), name))
             return false;
-        m_keyHashes.push_back(FoldedHash{}(name));
         if (m_role.info) {
             for (std::size_t i = 0; i < kInfoKeys.size(); ++i) {
                 // The last letters tell the keys apart before the whole names are compared.
@@ -111,13 +183,6 @@ private:
         return true;
     }
 
-    bool endSection()
-    {
-        const bool distinct = allHashesDistinct(m_keyHashes);
-        m_keyHashes.clear();
-        return distinct;
-    }
-
     QuickReport& m_report;
     SignatureSums m_sums;
     NameRoom m_sectionRoom;
@@ -125,11 +190,11 @@ private:
     SectionRole m_role;
     // Scratch kept from report to report.
     static thread_local std::vector<std::string_view> m_sections;
-    static thread_local std::vector<std::size_t> m_keyHashes;
+    static thread_local KeySet m_keys;
 };
 
 thread_local std::vector<std::string_view> QuickReader::m_sections;
-thread_local std::vector<std::size_t> QuickReader::m_keyHashes;
+thread_local KeySet QuickReader::m_keys;
 
 }  // namespace
 
@@ -138,7 +203,10 @@ bool readQuickly(std::string_view bytes, QuickReport& report)
     QuickReader reader(report, bytes);
     bool plain = true;
     profile_lines::forEachLine(bytes, [&](const profile_lines::ScannedLine& line) { return plain = reader.line(line); });
-    return plain && reader.finish();
+    if (!plain)
+        return false;
+    reader.finish();
+    return true;
 }
 
 }  // namespace corvinax

@@ -186,6 +186,8 @@ INSTANTIATE_TEST_SUITE_P(
         ReadingCase{"EmptySectionName", "[]\r\na=b\r\n[Info]\r\nComputer_Name=PC\r\n", false},
         ReadingCase{"KeysBeyondTheWindowsBuffer", manyKeys(500), false},
         ReadingCase{"KeysWithinTheWindowsBuffer", manyKeys(300), true},
+        ReadingCase{"RepeatedKeyAmongMany", manyKeys(300) + "07.12.2026 10:100000=again\r\n", false},
+        ReadingCase{"SameKeyInTwoSections", "[a]\r\nk=1\r\n[b]\r\nK=2\r\n", true},
         ReadingCase{"ManySections", manySections(40), false},
         ReadingCase{"SignatureSectionsLeftOut", kExample + "[OldSignature]\r\n0=x\r\n", true}),
     [](const auto& param) { return std::string(param.param.name); });
