@@ -124,6 +124,8 @@ struct ByteMarks {
 // Profile files are read by the thousand in a check run, so the bytes are classified sixteen at a
 // time where the processor allows it; the plain loop gives the same marks everywhere.
 void markBytes(std::string_view text, ByteMarks& marks);
+// The same sixteen bytes at a time, and one at a time: what markBytes falls back to.
+void markBytesNarrow(std::string_view text, ByteMarks& marks);
 void markBytesPlain(std::string_view text, ByteMarks& marks);
 
 // Calls visit(const ScannedLine&) for every line of the text, in order, until a visit that returns

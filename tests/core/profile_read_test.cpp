@@ -1,10 +1,12 @@
 #include "profile/name_list.h"
 #include "profile/profile_file.h"
+#include "profile/profile_lines.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <random>
 
 namespace corvinax {
 namespace {
@@ -148,6 +150,28 @@ TEST(ProfileNames, WindowsFormStopsAt8192CharactersCompleteFormDoesNot)
     ASSERT_EQ(limited.size(), 410u);  // 409 whole names, then the cut one
     EXPECT_EQ(limited[408], "01.01.2005 00000408");
     EXPECT_EQ(limited[409], "01.01.2005");
+}
+
+TEST(ProfileLineMarks, TheFastMarksAreTheMarksOfTheBytesOneByOne)
+{
+    // Every length around the blocks of 64 and 32 bytes, with the marked bytes at every place.
+    const std::string alphabet = "ab=\r\n \xFF";
+    std::mt19937 random(5);
+    profile_lines::ByteMarks fast;
+    profile_lines::ByteMarks narrow;
+    profile_lines::ByteMarks plain;
+    for (std::size_t size = 0; size < 300; ++size) {
+        std::string text;
+        for (std::size_t i = 0; i < size; ++i)
+            text += alphabet[random() % alphabet.size()];
+        profile_lines::markBytes(text, fast);
+        profile_lines::markBytesNarrow(text, narrow);
+        profile_lines::markBytesPlain(text, plain);
+        ASSERT_EQ(fast.lineEnds, plain.lineEnds) << size;
+        ASSERT_EQ(fast.equals, plain.equals) << size;
+        ASSERT_EQ(narrow.lineEnds, plain.lineEnds) << size;
+        ASSERT_EQ(narrow.equals, plain.equals) << size;
+    }
 }
 
 TEST(ProfileSectionValues, OneEntryPerKeyAtItsFirstPlaceWithItsFirstValue)
