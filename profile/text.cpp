@@ -51,6 +51,8 @@ std::string foldCase(std::string_view text)
 
 bool equalsIgnoringCaseSameSize(std::string_view a, std::string_view b)
 {
+    if (a == b)
+        return true;  // names are mostly spelled alike
     for (std::size_t i = 0; i < a.size(); ++i) {
         if (kFoldTable[static_cast<unsigned char>(a[i])] != kFoldTable[static_cast<unsigned char>(b[i])])
             return false;
