@@ -81,7 +81,8 @@ std::optional<std::size_t> FilterTable::firstMatchingRow(std::string_view line) 
         for (const std::size_t row : index[static_cast<unsigned char>(line[at])]) {
             if (row >= best)
                 break;
-            if (rest.starts_with(m_rows[row].text)) {
+            const std::string& text = m_rows[row].text;
+            if (rest.size() >= text.size() && (text.size() == 1 || rest[1] == text[1]) && rest.starts_with(text)) {
                 best = row;
                 break;
             }

@@ -35,7 +35,10 @@ int GetImage(std::string_view line)
         while (candidates != 0) {
             const auto k = static_cast<unsigned>(std::countr_zero(candidates));
             candidates &= candidates - 1;
-            if (line.substr(at).starts_with(kKeywords[k])) {
+            // Every keyword has two characters or more: the second one is looked at before the rest.
+            const std::string_view keyword = kKeywords[k];
+            if (line.size() - at >= keyword.size() && line[at + 1] == keyword[1] &&
+                line.substr(at).starts_with(keyword)) {
                 first[k] = at;
                 unmet &= ~(1u << k);
             }
