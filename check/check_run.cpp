@@ -306,7 +306,10 @@ void CheckRunner::addViolator(const Violation& violation)
         SetAdditional(*m_directoryNode, kMark, "<DIR>");
     }
     const std::string reportPath = joinPath(m_listedPath, violation.fileName);
-    ResultNode& computer = m_tree.addChild(*m_directoryNode, std::string(trimControls(violation.report.computerLine())));
+    std::string computerText = violation.report.computerLine();
+    if (const std::string_view trimmed = trimControls(computerText); trimmed.size() != computerText.size())
+        computerText = std::string(trimmed);
+    ResultNode& computer = m_tree.addChild(*m_directoryNode, std::move(computerText));
     computer.imageIndex = computer.selectedIndex = kImageComputer;
     SetAdditional(computer, kMacAddr, violation.report.info().macAddr);
     SetAdditional(computer, kReportPath, reportPath);

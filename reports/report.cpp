@@ -103,7 +103,11 @@ std::string Report::computerLine() const
 {
     const ReportInfo& fields = info();
     const auto& p = fields.params;
-    return "Компьютер :" + fields.computerName + ", Пользователь :" + p[0] + " " + p[1] + " " + p[2] + " " + p[3];
+    std::string line;
+    line.reserve(64 + fields.computerName.size() + p[0].size() + p[1].size() + p[2].size() + p[3].size());
+    line.append("Компьютер :").append(fields.computerName).append(", Пользователь :");
+    line.append(p[0]).append(" ").append(p[1]).append(" ").append(p[2]).append(" ").append(p[3]);
+    return line;
 }
 
 std::string Report::computerInfoLine() const
