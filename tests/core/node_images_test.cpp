@@ -1,5 +1,6 @@
 #include "check/node_images.h"
 #include "check/result_tree.h"
+#include "support/image_rule.h"
 
 #include <gtest/gtest.h>
 
@@ -36,19 +37,6 @@ INSTANTIATE_TEST_SUITE_P(
                       ImageCase{"k=added lower case", 4}, ImageCase{"ADDED at start and ADDED later", 4}),
     [](const auto& param) { return "Case" + std::to_string(param.index); });
 
-// The rule as it reads: the first keyword in table order whose first occurrence is past the start.
-int imageOneKeywordAtATime(std::string_view line)
-{
-    const std::array<std::string_view, 9> keywords{" counter ", "#$#$",    "Remote_",  "Modem", "ATTENTION! ",
-                                                   "ADDED in Sharing", " SMART ", "REMOVED ", "ADDED "};
-    for (std::size_t i = 0; i < keywords.size(); ++i) {
-        const std::size_t found = line.find(keywords[i]);
-        if (found != std::string_view::npos && found >= 1)
-            return 3 + static_cast<int>(i);
-    }
-    return 4;
-}
-
 TEST(GetImageRule, AgreesWithTheRuleOnLinesMadeOfKeywordPieces)
 {
     const std::vector<std::string> pieces = {" counter ", "#$#$", "#$", "Remote_", "Modem", "ATTENTION! ",
@@ -60,7 +48,7 @@ TEST(GetImageRule, AgreesWithTheRuleOnLinesMadeOfKeywordPieces)
         const int count = static_cast<int>(random() % 6);
         for (int i = 0; i < count; ++i)
             line += pieces[random() % pieces.size()];
-        ASSERT_EQ(GetImage(line), imageOneKeywordAtATime(line)) << line;
+        ASSERT_EQ(GetImage(line), test::imageOneKeywordAtATime(line)) << line;
     }
 }
 

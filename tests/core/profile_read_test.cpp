@@ -174,32 +174,40 @@ TEST(ProfileLineMarks, TheFastMarksAreTheMarksOfTheBytesOneByOne)
     }
 }
 
-TEST(ProfileSectionValues, OneEntryPerKeyAtItsFirstPlaceWithItsFirstValue)
-{
-    TempDir dir;
-    writeFile(dir.file("a.ini"), "[s]\nb = 2 \na=1\nempty=\nB=3\nplain\nq=\"x\"\n");
-    ProfileFile profile(dir.file("a.ini"));
+struct SectionValuesCase {
+    const char* name;
+    std::string file;
+    NameList form;
     std::vector<std::string> values;
-    profile.readSectionValues("s", values);
-    // The later spelling of a repeated name replaces the entry, the first value stays.
-    EXPECT_EQ(values, (std::vector<std::string>{"B=2", "a=1", "q=x"}));
+};
+
+class ProfileSectionValues : public ::testing::TestWithParam<SectionValuesCase> {};
+
+TEST_P(ProfileSectionValues, GivesOneEntryPerName)
+{
+    const SectionValuesCase& c = GetParam();
+    TempDir dir;
+    writeFile(dir.file("a.ini"), c.file);
+    std::vector<std::string> values;
+    ProfileFile(dir.file("a.ini")).readSectionValues("s", values, c.form);
+    EXPECT_EQ(values, c.values);
 }
 
-TEST(ProfileSectionValues, AnEmptyNameIsLeftOutOfTheListOrEndsTheWindowsBuffer)
-{
-    TempDir dir;
-    // The names after the empty one are as long as the ones before it: each keeps its own value.
-    writeFile(dir.file("a.ini"), "[s]\nab=1\n=x\ncd=2\nef=3\n");
-    ProfileFile profile(dir.file("a.ini"));
-    std::vector<std::string> values;
-    profile.readSectionValues("s", values);
-    EXPECT_EQ(values, (std::vector<std::string>{"ab=1", "cd=2", "ef=3"}));
-    values.clear();
-    profile.readSectionValues("s", values, NameList::WindowsBuffer);
-    EXPECT_EQ(values, (std::vector<std::string>{"ab=1"}));
-}
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ProfileSectionValues,
+    ::testing::Values(
+        // The later spelling of a repeated name replaces the entry, the first value stays.
+        SectionValuesCase{"RepeatedNameAtItsFirstPlaceWithItsFirstValue",
+                          "[s]\nb = 2 \na=1\nempty=\nB=3\nplain\nq=\"x\"\n", NameList::Complete,
+                          {"B=2", "a=1", "q=x"}},
+        // The names after the empty one are as long as the ones before it: each keeps its own value.
+        SectionValuesCase{"EmptyNameLeftOut", "[s]\nab=1\n=x\ncd=2\nef=3\n", NameList::Complete,
+                          {"ab=1", "cd=2", "ef=3"}},
+        SectionValuesCase{"EmptyNameEndsTheWindowsBuffer", "[s]\nab=1\n=x\ncd=2\nef=3\n", NameList::WindowsBuffer,
+                          {"ab=1"}}),
+    [](const auto& param) { return std::string(param.param.name); });
 
-TEST(ProfileSectionValues, ReplacesAndRemovesEntriesOfANonEmptyList)
+TEST(ProfileSectionValuesList, ReplacesAndRemovesEntriesOfANonEmptyList)
 {
     TempDir dir;
     writeFile(dir.file("a.ini"), "[s]\nA=new\ngone=\nc=3\n");
