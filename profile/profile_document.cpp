@@ -51,26 +51,6 @@ std::size_t FoldedHash::operator()(std::string_view text) const
     return static_cast<std::size_t>(hash);
 }
 
-bool allHashesDistinct(const std::vector<std::size_t>& hashes)
-{
-    std::size_t size = 16;
-    while (size < 2 * hashes.size())
-        size *= 2;
-    thread_local std::vector<std::size_t> table;
-    table.assign(size, 0);
-    for (const std::size_t hash : hashes) {
-        const std::size_t marked = hash | 1;  // 0 marks a free slot
-        std::size_t slot = marked & (size - 1);
-        while (table[slot] != 0) {
-            if (table[slot] == marked)
-                return false;
-            slot = (slot + 1) & (size - 1);
-        }
-        table[slot] = marked;
-    }
-    return true;
-}
-
 bool FoldedEqual::operator()(std::string_view a, std::string_view b) const
 {
     return equalsIgnoringCase(a, b);
@@ -278,6 +258,27 @@ void fitNames(const std::vector<std::string_view>& all, NameList form, std::vect
         if (!name.empty())
             names.push_back(name);
     }
+}
+
+// Whether no two of the hashes are equal (the low bit aside): told in a small open table.
+bool allHashesDistinct(const std::vector<std::size_t>& hashes)
+{
+    std::size_t size = 16;
+    while (size < 2 * hashes.size())
+        size *= 2;
+    thread_local std::vector<std::size_t> table;
+    table.assign(size, 0);
+    for (const std::size_t hash : hashes) {
+        const std::size_t marked = hash | 1;  // 0 marks a free slot
+        std::size_t slot = marked & (size - 1);
+        while (table[slot] != 0) {
+            if (table[slot] == marked)
+                return false;
+            slot = (slot + 1) & (size - 1);
+        }
+        table[slot] = marked;
+    }
+    return true;
 }
 
 // Whether no two names are equal without regard to case, the usual case; a shared hash sends the

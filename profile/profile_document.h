@@ -25,8 +25,6 @@ struct FoldedHash {
     using is_transparent = void;
     std::size_t operator()(std::string_view text) const;
 };
-// Whether no two of the hashes are equal (the low bit aside): told in a small open table.
-bool allHashesDistinct(const std::vector<std::size_t>& hashes);
 struct FoldedEqual {
     using is_transparent = void;
     bool operator()(std::string_view a, std::string_view b) const;
