@@ -4,8 +4,6 @@
 #include "profile/text.h"
 
 #include <algorithm>
-#include <array>
-#include <cstring>
 #include <utility>
 
 namespace corvinax {
