@@ -6,6 +6,7 @@
 #include "check/background_priority.h"
 #include "check/file_operations.h"
 #include "check/node_images.h"
+#include "check/report_read_ahead.h"
 #include "check/result_tree.h"
 #include "check/smart_decoder.h"
 #include "output/warehouse_export.h"
@@ -244,8 +245,11 @@ void CheckRunner::checkDirectory(std::size_t index)
             m_gauge2.maximum = m_gauge1.maximum;
             setGauge(RunView::Gauge::Directories, m_gauge2);
         }
+        std::optional<ReportReadAhead> readAhead;
+        if (readsInPlace() && kept.size() > 1)
+            readAhead.emplace(*m_readDirectory, kept);
         for (std::size_t j = 0; j < kept.size(); ++j)
-            checkReport(kept[j], j, index);
+            checkReport(kept[j], j, index, readAhead ? &*readAhead : nullptr);
 
         const int found = static_cast<int>(kept.size());
         if (found != expected) {
@@ -267,17 +271,30 @@ struct Violation {
     std::vector<std::string_view> batch;
 };
 
-void CheckRunner::checkReport(const std::string& name, std::size_t reportIndex, std::size_t directoryIndex)
+// A report read in place is reached through its open directory, not its whole path.
+bool CheckRunner::readsInPlace() const
+{
+    return !m_settings.useWorkDir && m_readDirectory && m_readDirectory->valid();
+}
+
+void CheckRunner::checkReport(const std::string& name, std::size_t reportIndex, std::size_t directoryIndex,
+                              ReportReadAhead* readAhead)
 {
     m_gauge2.position = static_cast<int>(m_singleDirectory ? reportIndex : directoryIndex);
     setGauge(RunView::Gauge::Directories, m_gauge2);
-    // A report read in place is reached through its open directory, not its whole path.
-    const bool inPlace = !m_settings.useWorkDir && m_readDirectory && m_readDirectory->valid();
+    const bool inPlace = readsInPlace();
     const std::string readFrom = inPlace ? std::string() : m_intake.prepareReport(m_readPath, name);
     Gauge1Progress(static_cast<int>(reportIndex));
     m_view.pumpEvents();
 
-    Report report = inPlace ? Report::read(*m_readDirectory, name) : Report::read(readFrom);
+    std::string bytes;
+    // Taken in every case, so that the reading ahead stays in step when the working directory is
+    // chosen in the middle of a directory.
+    if (readAhead)
+        readAhead->next(bytes);
+    Report report = !inPlace  ? Report::read(readFrom)
+                    : readAhead ? Report::parse(std::move(bytes))
+                                : Report::read(*m_readDirectory, name);
     m_intake.releaseReport(name);
     if (!m_settings.noSignatureCheck) {
         const std::string& computed = report.signature();

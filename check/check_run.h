@@ -19,6 +19,7 @@ namespace corvinax {
 class Clock;
 class DriveMapper;
 class LoweredPriority;
+class ReportReadAhead;
 class ResultNode;
 class ResultTree;
 class SmartDecoder;
@@ -51,7 +52,10 @@ private:
 
     void RunConfigCheck();
     void checkDirectory(std::size_t index);
-    void checkReport(const std::string& name, std::size_t reportIndex, std::size_t directoryIndex);
+    // readAhead, when given, holds the reports of the directory read in advance, in their order.
+    void checkReport(const std::string& name, std::size_t reportIndex, std::size_t directoryIndex,
+                     ReportReadAhead* readAhead);
+    bool readsInPlace() const;
     void addViolator(const Violation& violation);
     void finishRun();
     void writeCheckLog();

@@ -359,6 +359,37 @@ TEST_F(CheckRun, AnUnwritableSettingsFileEndsTheRunCleanly)
     EXPECT_FALSE(failing.running());
 }
 
+// The reports of a directory are read ahead of the run; a working directory chosen and given up
+// again in the middle of it takes the reports of that stretch through their working copies, and
+// every report still reads as its own.
+TEST_F(CheckRun, WorkingDirectoryChosenAndGivenUpInTheMiddleOfADirectory)
+{
+    const std::string cfg = checkDir("cfg");
+    constexpr int kReports = 150;
+    for (int i = 0; i < kReports; ++i)
+        writeFile(cfg + "/PC-" + std::to_string(1000 + i) + ".ini",
+                  report("PC-" + std::to_string(i), {"07.12.2026 08:00:" + std::to_string(10 + i % 50) + "=ADDED Modem"}));
+    const std::string work = dir.file("work");
+    int pumps = 0;
+    int copiesSeen = 0;
+    view.onPump = [&] {
+        // The listing pumps once per file, the reading once per report.
+        ++pumps;
+        settings.useWorkDir = pumps >= kReports + 40 && pumps < kReports + 90;
+        settings.workDir = work;
+        if (std::filesystem::is_directory(work))
+            copiesSeen += !std::filesystem::is_empty(work);
+    };
+
+    runner.StartCheck();
+
+    EXPECT_EQ(countNodesStartingWith("Компьютер :PC-"), kReports);
+    for (int i = 0; i < kReports; ++i)
+        EXPECT_EQ(stored(cfg, "PC-" + std::to_string(1000 + i) + ".ini"), "07.12.2026 08:00:" + std::to_string(10 + i % 50));
+    EXPECT_GE(copiesSeen, 45);  // the reports of that stretch went through their copies
+    EXPECT_TRUE(view.messages.empty());
+}
+
 TEST_F(CheckRun, WorkingDirectoryIsCreatedAfterAskingOrNothingRuns)
 {
     checkDir("cfg");
