@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the core alone (proving it needs no Qt), then everything, and
-# runs every test under ctest.
+# runs every test under ctest; then again with sanitizers, and a short run of every fuzz target.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build_dir=${BUILD_DIR:-$root/build}
@@ -29,6 +29,11 @@ BUILD_DIR="$build_dir-asan" BUILD_TYPE=Debug "$root/scripts/build.sh" -DCORVINAX
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 ASAN_OPTIONS=detect_leaks=1 "$build_dir-asan/tests/corvinax_core_tests" --gtest_brief=1
 ASAN_OPTIONS=detect_leaks=0 ctest --test-dir "$build_dir-asan" --output-on-failure --timeout 900 -j2
+
+echo "== the core again, built with ThreadSanitizer (reports are read ahead on a second thread)"
+BUILD_DIR="$build_dir-tsan" BUILD_TYPE=Debug "$root/scripts/build.sh" -DCORVINAX_WITH_GUI=OFF \
+    -DCORVINAX_SANITIZE=thread
+TSAN_OPTIONS=halt_on_error=1 "$build_dir-tsan/tests/corvinax_core_tests" --gtest_brief=1
 
 echo "== fuzzing, a short bounded run of every target"
 FUZZ_BUILD_DIR="$build_dir-fuzz" SECONDS_PER_TARGET=${FUZZ_SECONDS:-15} "$root/scripts/fuzz.sh"
