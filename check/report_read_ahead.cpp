@@ -11,7 +11,7 @@ namespace {
 // report would cost about as much as the reading it waits for.
 constexpr std::size_t kWakeBatch = 8;
 
-} // namespace
+}  // namespace
 
 ReportReadAhead::ReportReadAhead(const OpenDirectory& directory, const std::vector<std::string>& names,
                                  ReadAheadLimits limits)
@@ -26,7 +26,7 @@ ReportReadAhead::ReportReadAhead(const OpenDirectory& directory, const std::vect
     }
     if (m_threads.empty()) {
         const std::lock_guard lock(m_mutex);
-        m_readersFailed = true; // next() reads every report itself
+        m_readersFailed = true;  // next() reads every report itself
     }
 }
 
@@ -78,7 +78,7 @@ void ReportReadAhead::readAll()
 {
     std::unique_lock lock(m_mutex);
     std::size_t index = 0;
-    bool holding = false; // a claimed name not yet finished
+    bool holding = false;  // a claimed name not yet finished
     try {
         while (claim(lock, index)) {
             holding = true;
@@ -103,7 +103,7 @@ void ReportReadAhead::readAll()
         }
     }
     if (m_takerWaiting)
-        m_changed.notify_all(); // no more reports come from this reader
+        m_changed.notify_all();  // no more reports come from this reader
 }
 
 // With the lock held: the next name to read, once there is room for it; false when there is none.
@@ -111,7 +111,7 @@ bool ReportReadAhead::claim(std::unique_lock<std::mutex>& lock, std::size_t& ind
 {
     while (!m_stop && !m_readersFailed && m_claimed < m_names.size() && !mayClaim()) {
         if (m_takerWaiting && m_readyAhead > 0)
-            m_changed.notify_all(); // the taker must not sleep on a reading that pauses
+            m_changed.notify_all();  // the taker must not sleep on a reading that pauses
         ++m_readersWaiting;
         m_changed.wait(lock);
         --m_readersWaiting;
@@ -147,4 +147,4 @@ bool ReportReadAhead::takerShouldWake() const
     return m_taken + m_readyAhead >= m_wakeAt || m_claimed >= m_names.size() || !mayClaim();
 }
 
-} // namespace corvinax
+}  // namespace corvinax

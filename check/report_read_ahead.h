@@ -41,9 +41,9 @@ public:
 private:
     struct Slot {
         std::string bytes;
-        bool ready = false;     // its report may be taken
-        bool read = false;      // what readWholeFile returned
-        bool givenBack = false; // its reader failed: next() reads the report itself
+        bool ready = false;      // its report may be taken
+        bool read = false;       // what readWholeFile returned
+        bool givenBack = false;  // its reader failed: next() reads the report itself
     };
 
     void readAll();
@@ -56,22 +56,22 @@ private:
     const OpenDirectory& m_directory;
     const std::vector<std::string>& m_names;
     const ReadAheadLimits m_limits;
-    std::vector<Slot> m_slots; // name i in slot i % m_slots.size()
+    std::vector<Slot> m_slots;  // name i in slot i % m_slots.size()
 
     std::mutex m_mutex;
     std::condition_variable m_changed;
     // Guarded by m_mutex.
-    std::size_t m_claimed = 0;    // names given to the readers
-    std::size_t m_taken = 0;      // names given out by next()
-    std::size_t m_readyAhead = 0; // ready slots in a row from the next to be taken
+    std::size_t m_claimed = 0;     // names given to the readers
+    std::size_t m_taken = 0;       // names given out by next()
+    std::size_t m_readyAhead = 0;  // ready slots in a row from the next to be taken
     std::size_t m_waitingBytes = 0;
-    std::size_t m_wakeAt = 0; // a waiting next() is woken when this many names are ready in a row
+    std::size_t m_wakeAt = 0;  // a waiting next() is woken when this many names are ready in a row
     std::size_t m_readersWaiting = 0;
     bool m_takerWaiting = false;
-    bool m_readersFailed = false; // a reader failed: what no reader has claimed, next() reads itself
+    bool m_readersFailed = false;  // a reader failed: what no reader has claimed, next() reads itself
     bool m_stop = false;
 
-    std::vector<std::thread> m_threads; // last, so that they start when everything else is ready
+    std::vector<std::thread> m_threads;  // last, so that they start when everything else is ready
 };
 
-} // namespace corvinax
+}  // namespace corvinax

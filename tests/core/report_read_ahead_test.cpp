@@ -81,5 +81,5 @@ TEST(ReadAheadStop, EndsWithoutHangingWhenTheRunStopsEarly)
     }
 }
 
-} // namespace
-} // namespace corvinax
+}  // namespace
+}  // namespace corvinax
