@@ -15,18 +15,17 @@ constexpr std::size_t kWakeBatch = 8;
 
 ReportReadAhead::ReportReadAhead(const OpenDirectory& directory, const std::vector<std::string>& names,
                                  ReadAheadLimits limits)
-    : m_directory(directory), m_names(names), m_limits{std::max<std::size_t>(limits.reports, 1), limits.bytes},
+    : m_directory(directory),
+      m_names(names),
+      m_limits{std::max<std::size_t>(limits.reports, 1), limits.bytes},
       m_slots(std::min(m_limits.reports, names.size()))
 {
+    if (names.empty())
+        return;
     try {
-        for (std::size_t i = 0; i < std::min(kReaders, names.size()); ++i)
-            m_threads.emplace_back([this] { readAll(); });
+        m_thread = std::thread([this] { readAll(); });
     } catch (const std::system_error&) {
-        // No more threads to be had: those started read on.
-    }
-    if (m_threads.empty()) {
-        const std::lock_guard lock(m_mutex);
-        m_readersFailed = true;  // next() reads every report itself
+        m_readerGone = true;  // no thread to be had: every report is read when it is asked for
     }
 }
 
@@ -37,8 +36,8 @@ ReportReadAhead::~ReportReadAhead()
         m_stop = true;
     }
     m_changed.notify_all();
-    for (std::thread& thread : m_threads)
-        thread.join();
+    if (m_thread.joinable())
+        m_thread.join();
 }
 
 bool ReportReadAhead::next(std::string& bytes)
@@ -48,103 +47,67 @@ bool ReportReadAhead::next(std::string& bytes)
     bytes.clear();
     if (index >= m_names.size())
         return false;
-    Slot& slot = slotOf(index);
-    // After a reader failed, a name that no reader has claimed is never read by them.
-    while (!slot.ready && !(m_readersFailed && index >= m_claimed)) {
+    while (m_read <= index && !m_readerGone) {
         m_wakeAt = std::min(index + kWakeBatch, m_names.size());
         m_takerWaiting = true;
         m_changed.wait(lock);
         m_takerWaiting = false;
     }
     ++m_taken;
-    if (slot.ready) {
-        --m_readyAhead;
-        slot.ready = false;
-        if (m_readersWaiting > 0)
-            m_changed.notify_all();
-        if (!slot.givenBack) {
-            bytes.swap(slot.bytes);
-            m_waitingBytes -= bytes.size();
-            return slot.read;
-        }
-        slot.givenBack = false;
+    if (index >= m_read) {
+        lock.unlock();
+        return m_directory.readWholeFile(m_names[index], bytes);
     }
-    m_claimed = std::max(m_claimed, m_taken);
-    lock.unlock();
-    return m_directory.readWholeFile(m_names[index], bytes);
+    Slot& slot = slotOf(index);
+    bytes.swap(slot.bytes);
+    slot.bytes.clear();
+    m_waitingBytes -= bytes.size();
+    if (m_readerWaiting)
+        m_changed.notify_all();
+    return slot.read;
 }
 
 void ReportReadAhead::readAll()
 {
-    std::unique_lock lock(m_mutex);
-    std::size_t index = 0;
-    bool holding = false;  // a claimed name not yet finished
     try {
-        while (claim(lock, index)) {
-            holding = true;
-            lock.unlock();
-            // The slot is free: the report that had it before has been taken.
-            Slot& slot = slotOf(index);
-            slot.read = m_directory.readWholeFile(m_names[index], slot.bytes);
-            lock.lock();
-            finish(index);
-            holding = false;
+        for (std::size_t index = 0; index < m_names.size(); ++index) {
+            {
+                std::unique_lock lock(m_mutex);
+                while (!m_stop && !mayRead()) {
+                    if (m_takerWaiting)
+                        m_changed.notify_all();  // the taker must not sleep on a reading that pauses
+                    m_readerWaiting = true;
+                    m_changed.wait(lock);
+                    m_readerWaiting = false;
+                }
+                if (m_stop)
+                    return;
+            }
+            readOne(index);
         }
     } catch (...) {
-        // Out of memory, most likely. The reading stops; next() reads the rest itself.
-        if (!lock.owns_lock())
-            lock.lock();
-        m_readersFailed = true;
-        if (holding) {
-            Slot& slot = slotOf(index);
-            slot.bytes = std::string();
-            slot.givenBack = true;
-            finish(index);
-        }
+        // Out of memory, most likely: next() reads what is left itself.
+        const std::lock_guard lock(m_mutex);
+        m_readerGone = true;
+        m_changed.notify_all();
     }
-    if (m_takerWaiting)
-        m_changed.notify_all();  // no more reports come from this reader
 }
 
-// With the lock held: the next name to read, once there is room for it; false when there is none.
-bool ReportReadAhead::claim(std::unique_lock<std::mutex>& lock, std::size_t& index)
-{
-    while (!m_stop && !m_readersFailed && m_claimed < m_names.size() && !mayClaim()) {
-        if (m_takerWaiting && m_readyAhead > 0)
-            m_changed.notify_all();  // the taker must not sleep on a reading that pauses
-        ++m_readersWaiting;
-        m_changed.wait(lock);
-        --m_readersWaiting;
-    }
-    if (m_stop || m_readersFailed || m_claimed >= m_names.size())
-        return false;
-    index = m_claimed++;
-    return true;
-}
-
-// With the lock held: the report at index is in its slot.
-void ReportReadAhead::finish(std::size_t index)
+// Its slot is free: the report that had it before has been taken.
+void ReportReadAhead::readOne(std::size_t index)
 {
     Slot& slot = slotOf(index);
-    slot.ready = true;
+    slot.read = m_directory.readWholeFile(m_names[index], slot.bytes);
+    const std::lock_guard lock(m_mutex);
+    m_read = index + 1;
     m_waitingBytes += slot.bytes.size();
-    while (m_readyAhead < m_slots.size() && m_taken + m_readyAhead < m_names.size() &&
-           slotOf(m_taken + m_readyAhead).ready)
-        ++m_readyAhead;
-    if (takerShouldWake())
+    if (m_takerWaiting && (m_read >= m_wakeAt || !mayRead()))
         m_changed.notify_all();
 }
 
-bool ReportReadAhead::mayClaim() const
+bool ReportReadAhead::mayRead() const
 {
-    return m_claimed - m_taken < m_slots.size() && (m_claimed == m_taken || m_waitingBytes < m_limits.bytes);
-}
-
-bool ReportReadAhead::takerShouldWake() const
-{
-    if (!m_takerWaiting || m_readyAhead == 0)
-        return false;
-    return m_taken + m_readyAhead >= m_wakeAt || m_claimed >= m_names.size() || !mayClaim();
+    return m_read - m_taken < m_slots.size() && (m_read == m_taken || m_waitingBytes < m_limits.bytes);
 }
 
 }  // namespace corvinax
