@@ -62,6 +62,15 @@ inline std::string_view readValue(std::string_view trimmedValue)
     return value.substr(0, kMaxValueLength);
 }
 
+// "name=value" as one view of the text, when the value follows the name's "=" with nothing between
+// (no blanks, no quotes): the entry as it stands in the file.
+inline std::optional<std::string_view> entryAsWritten(std::string_view name, std::string_view value)
+{
+    if (value.data() != name.data() + name.size() + 1 || name.data()[name.size()] != '=')
+        return std::nullopt;
+    return std::string_view(name.data(), name.size() + 1 + value.size());
+}
+
 enum class LineEnd : std::uint8_t { None, CrLf, Lf, Cr };
 
 // Where key and value stand in a line, both trimmed of blanks.

@@ -2,6 +2,7 @@
 
 #include "profile/atomic_file.h"
 #include "profile/profile_file.h"
+#include "profile/profile_lines.h"
 #include "profile/text.h"
 #include "reports/check_sign.h"
 
@@ -65,8 +66,8 @@ void Report::take(const std::array<std::optional<std::string_view>, kInfoKeys.si
     // (blanks around "=", quotes, a later spelling of the key) is composed once.
     m_changeLines.reserve(changes.size() + 1);
     for (const auto& [name, value] : changes) {
-        if (value.data() == name.data() + name.size() + 1 && name.data()[name.size()] == '=')
-            m_changeLines.emplace_back(name.data(), name.size() + 1 + value.size());
+        if (const auto entry = profile_lines::entryAsWritten(name, value))
+            m_changeLines.push_back(*entry);
         else
             appendChangeLine(std::string(name) + '=' + std::string(value));
     }

@@ -3,6 +3,8 @@
 // The sums behind a report signature: 32 accumulators that each "name=value" string of the report
 // adds its codes to, its first character to the first accumulator.
 
+#include "profile/profile_lines.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -29,8 +31,8 @@ public:
     // Adds one "name=value" string, its first character at position 1.
     void add(std::string_view name, std::string_view value)
     {
-        if (value.data() == name.data() + name.size() + 1 && name.data()[name.size()] == '=') {
-            addWhole(std::string_view(name.data(), name.size() + 1 + value.size()));  // as it stands in the file
+        if (const auto entry = profile_lines::entryAsWritten(name, value)) {
+            addWhole(*entry);
             return;
         }
         addFrom(0, name);
