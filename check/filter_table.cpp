@@ -1,6 +1,5 @@
 #include "check/filter_table.h"
 
-
 namespace corvinax {
 
 const std::array<std::string, 3>& FilterTable::actionCaptions()
