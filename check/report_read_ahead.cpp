@@ -16,8 +16,7 @@ constexpr std::size_t kWakeBatch = 8;
 ReportReadAhead::ReportReadAhead(const OpenDirectory& directory, const std::vector<std::string>& names,
                                  ReadAheadLimits limits)
     : m_directory(directory),
-      m_names(names),
-      m_limits{std::max<std::size_t>(limits.reports, 1), limits.bytes},
+      m_names(names), m_limits{std::max<std::size_t>(limits.reports, 1), limits.bytes, limits.throughRing},
       m_slots(std::min(m_limits.reports, names.size()))
 {
     if (names.empty())
@@ -62,7 +61,7 @@ bool ReportReadAhead::next(std::string& bytes)
     bytes.swap(slot.bytes);
     slot.bytes.clear();
     m_waitingBytes -= bytes.size();
-    if (m_readerWaiting)
+    if (m_readerWaiting && readerMayGoOn())
         m_changed.notify_all();
     return slot.read;
 }
@@ -70,20 +69,18 @@ bool ReportReadAhead::next(std::string& bytes)
 void ReportReadAhead::readAll()
 {
     try {
-        for (std::size_t index = 0; index < m_names.size(); ++index) {
-            {
-                std::unique_lock lock(m_mutex);
-                while (!m_stop && !mayRead()) {
-                    if (m_takerWaiting)
-                        m_changed.notify_all();  // the taker must not sleep on a reading that pauses
-                    m_readerWaiting = true;
-                    m_changed.wait(lock);
-                    m_readerWaiting = false;
-                }
-                if (m_stop)
+        RingFileReader ring(m_limits.throughRing ? m_directory.descriptor() : -1);
+        std::size_t index = 0;
+        while (index < m_names.size()) {
+            const std::size_t count = claim(index, ring.valid() ? RingFileReader::kBatch : 1);
+            if (count == 0)
+                return;
+            const std::vector<RingFileReader::Result>& results = ring.read(m_names, index, count);
+            for (std::size_t i = 0; i < count; ++i, ++index) {
+                if (i > 0 && !waitForRoom(0))
                     return;
+                readOne(index, results[i]);
             }
-            readOne(index);
         }
     } catch (...) {
         // Out of memory, most likely: next() reads what is left itself.
@@ -93,21 +90,56 @@ void ReportReadAhead::readAll()
     }
 }
 
+// The names from index on that may be read now, at most batch of them: 0 when stopped. With
+// several slots free the thread waits for half of them, so that a slow run does not make it
+// read one report at a time.
+std::size_t ReportReadAhead::claim(std::size_t index, std::size_t batch)
+{
+    const std::size_t left = m_names.size() - index;
+    const std::size_t wanted = std::max<std::size_t>(1, std::min({batch, m_slots.size() / 2, left}));
+    if (!waitForRoom(wanted))
+        return 0;
+    const std::lock_guard lock(m_mutex);
+    return std::min({batch, left, m_slots.size() - (m_read - m_taken)});
+}
+
+// Waits until that many slots are free and the bytes waiting allow one more report; false when
+// the reading is to stop.
+bool ReportReadAhead::waitForRoom(std::size_t slots)
+{
+    std::unique_lock lock(m_mutex);
+    m_roomWanted = slots;
+    while (!m_stop && !readerMayGoOn()) {
+        if (m_takerWaiting)
+            m_changed.notify_all();  // the taker must not sleep on a reading that pauses
+        m_readerWaiting = true;
+        m_changed.wait(lock);
+        m_readerWaiting = false;
+    }
+    return !m_stop;
+}
+
 // Its slot is free: the report that had it before has been taken.
-void ReportReadAhead::readOne(std::size_t index)
+void ReportReadAhead::readOne(std::size_t index, const RingFileReader::Result& fromRing)
 {
     Slot& slot = slotOf(index);
-    slot.read = m_directory.readWholeFile(m_names[index], slot.bytes);
+    if (fromRing.whole) {
+        slot.bytes.assign(fromRing.bytes);
+        slot.read = true;
+    } else {
+        slot.read = m_directory.readWholeFile(m_names[index], slot.bytes);
+    }
     const std::lock_guard lock(m_mutex);
     m_read = index + 1;
     m_waitingBytes += slot.bytes.size();
-    if (m_takerWaiting && (m_read >= m_wakeAt || !mayRead()))
+    if (m_takerWaiting && (m_read >= m_wakeAt || !readerMayGoOn()))
         m_changed.notify_all();
 }
 
-bool ReportReadAhead::mayRead() const
+bool ReportReadAhead::readerMayGoOn() const
 {
-    return m_read - m_taken < m_slots.size() && (m_read == m_taken || m_waitingBytes < m_limits.bytes);
+    const std::size_t free = m_slots.size() - (m_read - m_taken);
+    return free >= m_roomWanted && (m_read == m_taken || m_waitingBytes < m_limits.bytes);
 }
 
 }  // namespace corvinax

@@ -22,6 +22,7 @@ public:
     OpenDirectory& operator=(const OpenDirectory&) = delete;
 
     bool valid() const { return m_fd >= 0; }
+    int descriptor() const { return m_fd; }
     // readWholeFile of the file of that name in the directory.
     bool readWholeFile(const std::string& name, std::string& bytes) const;
 

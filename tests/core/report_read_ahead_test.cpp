@@ -26,8 +26,9 @@ std::ostream& operator<<(std::ostream& out, const ReadAheadCase& c)
 
 class ReadAhead : public ::testing::TestWithParam<ReadAheadCase> {};
 
-// A directory of files of growing sizes (every seventh missing, every eleventh a directory, the
-// first empty) read ahead must give exactly what reading each file when asked gives.
+// A directory of files of growing sizes (every seventh missing, every eleventh a directory, every
+// thirteenth too large for the ring, the first empty) read ahead must give exactly what reading each file when asked
+// gives.
 TEST_P(ReadAhead, GivesEveryFileInOrderAsReadingItThenWould)
 {
     TempDir dir;
@@ -38,7 +39,8 @@ TEST_P(ReadAhead, GivesEveryFileInOrderAsReadingItThenWould)
         if (i % 11 == 10)
             std::filesystem::create_directory(dir.file(name));
         else if (i % 7 != 6)
-            writeFile(dir.file(name), std::string(i * 37 % 3000, static_cast<char>('a' + i % 26)));
+            writeFile(dir.file(name),
+                      std::string(i % 13 == 12 ? 70000 + i : i * 37 % 3000, static_cast<char>('a' + i % 26)));
     }
     const OpenDirectory directory(dir.path());
 
@@ -61,7 +63,10 @@ INSTANTIATE_TEST_SUITE_P(Limits, ReadAhead,
                                            ReadAheadCase{"a_window_of_one", 50, {1, 1 << 20}},
                                            ReadAheadCase{"a_window_of_two", 50, {2, 1 << 20}},
                                            ReadAheadCase{"every_file_beyond_the_byte_limit", 50, {64, 10}},
-                                           ReadAheadCase{"a_window_of_none_counts_as_one", 20, {0, 0}}),
+                                           ReadAheadCase{"a_window_of_none_counts_as_one", 20, {0, 0}},
+                                           ReadAheadCase{"one_call_at_a_time", 1000, {64, 16 << 20, false}},
+                                           ReadAheadCase{
+                                               "one_call_at_a_time_beyond_the_byte_limit", 50, {64, 10, false}}),
                          [](const ::testing::TestParamInfo<ReadAheadCase>& param) { return param.param.name; });
 
 TEST(ReadAheadStop, EndsWithoutHangingWhenTheRunStopsEarly)
