@@ -100,6 +100,9 @@ std::size_t ReportReadAhead::claim(std::size_t index, std::size_t batch)
     if (!waitForRoom(wanted))
         return 0;
     const std::lock_guard lock(m_mutex);
+    // A run waiting for a report already read is not left asleep through the next batch.
+    if (m_takerWaiting && m_read > m_taken)
+        m_changed.notify_all();
     return std::min({batch, left, m_slots.size() - (m_read - m_taken)});
 }
 

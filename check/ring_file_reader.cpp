@@ -16,9 +16,11 @@ namespace corvinax {
 
 namespace {
 
-// Per file: open into a slot of the ring's own file table, read, a bound on that reading, close.
-constexpr unsigned kEntriesPerFile = 4;
-enum Step : unsigned { Open, Read, Bound, Close };
+// Per file: open into a slot of the ring's own file table, read, read again to see the end (a
+// reading that ended in an error after some bytes gives those bytes, and only the next one
+// tells), a bound on each reading, close.
+constexpr unsigned kEntriesPerFile = 6;
+enum Step : unsigned { Open, Read, Bound, ReadEnd, EndBound, Close };
 
 // A pipe put in place of a report is never waited on: the ring would wait for a writer, so every
 // reading is bounded, and one that takes longer is left to the plain reading (which refuses it).
@@ -42,8 +44,7 @@ void storeRelease(unsigned* at, unsigned value)
 }  // namespace
 
 RingFileReader::RingFileReader(int directoryFd)
-    : m_directoryFd(directoryFd), m_nativeNames(kBatch), m_readResults(kBatch), m_boundResults(kBatch),
-      m_results(kBatch)
+    : m_directoryFd(directoryFd), m_nativeNames(kBatch), m_stepResults(kBatch * kEntriesPerFile), m_results(kBatch)
 {
     if (m_directoryFd >= 0 && !setUp())
         tearDown();
@@ -131,26 +132,35 @@ void RingFileReader::prepareFile(std::size_t slot, const std::string& nativeName
     open->flags = IOSQE_IO_LINK;
     open->user_data = tag(slot, Open);
 
+    // Hard links: the reading ends short of its buffer, which would break a plain link, and the
+    // close follows whatever the readings gave.
+    queueBoundedRead(slot, Read, Bound);
+    queueBoundedRead(slot, ReadEnd, EndBound);
+
+    io_uring_sqe* close = nextEntry();
+    close->opcode = IORING_OP_CLOSE;
+    close->file_index = static_cast<std::uint32_t>(slot + 1);
+    close->user_data = tag(slot, Close);
+}
+
+// Reads on from where the file stands, so that the second reading starts where the first ended.
+void RingFileReader::queueBoundedRead(std::size_t slot, unsigned readStep, unsigned boundStep)
+{
     io_uring_sqe* read = nextEntry();
     read->opcode = IORING_OP_READ;
     read->fd = static_cast<std::int32_t>(slot);
     read->addr = reinterpret_cast<std::uint64_t>(m_buffers.get() + slot * kFileLimit);
     read->len = static_cast<std::uint32_t>(kFileLimit);
-    read->off = 0;
-    read->flags = IOSQE_FIXED_FILE | IOSQE_IO_HARDLINK;  // the close follows whatever the reading gave
-    read->user_data = tag(slot, Read);
+    read->off = static_cast<std::uint64_t>(-1);
+    read->flags = IOSQE_FIXED_FILE | IOSQE_IO_HARDLINK;
+    read->user_data = tag(slot, static_cast<Step>(readStep));
 
     io_uring_sqe* bound = nextEntry();
     bound->opcode = IORING_OP_LINK_TIMEOUT;
     bound->addr = reinterpret_cast<std::uint64_t>(&kReadBound);
     bound->len = 1;
     bound->flags = IOSQE_IO_HARDLINK;
-    bound->user_data = tag(slot, Bound);
-
-    io_uring_sqe* close = nextEntry();
-    close->opcode = IORING_OP_CLOSE;
-    close->file_index = static_cast<std::uint32_t>(slot + 1);
-    close->user_data = tag(slot, Close);
+    bound->user_data = tag(slot, static_cast<Step>(boundStep));
 }
 
 // Every entry gives one completion, a cancelled one as well: the batch is done when all came.
@@ -172,11 +182,8 @@ bool RingFileReader::submitAndWait(unsigned entries)
         const unsigned tail = loadAcquire(m_cqTail);
         for (; head != tail; ++head, ++completed) {
             const io_uring_cqe& completion = m_completions[head & m_cqMask];
-            const std::size_t slot = completion.user_data / kEntriesPerFile;
-            if (completion.user_data % kEntriesPerFile == Read)
-                m_readResults[slot] = completion.res;
-            else if (completion.user_data % kEntriesPerFile == Bound)
-                m_boundResults[slot] = completion.res;
+            if (completion.user_data < m_stepResults.size())
+                m_stepResults[completion.user_data] = completion.res;
         }
         storeRelease(m_cqHead, head);
     }
@@ -188,14 +195,14 @@ const std::vector<RingFileReader::Result>& RingFileReader::read(const std::vecto
                                                                 std::size_t first, std::size_t count)
 {
     count = std::min(count, kBatch);
+    m_queued = 0;
     std::fill(m_results.begin(), m_results.end(), Result{});
     if (!valid())
         return m_results;
     unsigned files = 0;
     for (std::size_t i = 0; i < count; ++i) {
         const std::string& name = names[first + i];
-        m_readResults[i] = -ECANCELED;
-        m_boundResults[i] = 0;
+        std::fill_n(m_stepResults.begin() + static_cast<std::ptrdiff_t>(tag(i, Open)), kEntriesPerFile, -ECANCELED);
         // A name is a name in the directory, never a way out of it.
         if (name.empty() || name.find('/') != std::string::npos)
             continue;
@@ -207,13 +214,23 @@ const std::vector<RingFileReader::Result>& RingFileReader::read(const std::vecto
         tearDown();
         return m_results;
     }
+    std::size_t wouldWait = 0;
     for (std::size_t i = 0; i < count; ++i) {
-        const int got = m_readResults[i];
+        const int got = m_stepResults[tag(i, Read)];
+        wouldWait += got == -EAGAIN;
         // An empty file is left to the plain reading too: a pipe without a writer reads as empty.
-        // A reading whose bound was not simply disarmed by its end may have been cut short.
-        if (got > 0 && static_cast<std::size_t>(got) < kFileLimit && m_boundResults[i] == -ECANCELED)
+        // Whole only when the second reading found the end and neither bound was reached: a
+        // reading whose bound was not simply disarmed by its end may have been cut short.
+        const bool whole = got > 0 && static_cast<std::size_t>(got) < kFileLimit &&
+                           m_stepResults[tag(i, ReadEnd)] == 0 && m_stepResults[tag(i, Bound)] == -ECANCELED &&
+                           m_stepResults[tag(i, EndBound)] == -ECANCELED;
+        if (whole)
             m_results[i] = {true, std::string_view(m_buffers.get() + i * kFileLimit, static_cast<std::size_t>(got))};
     }
+    // A file system that cannot be read without waiting refuses every reading opened without
+    // blocking: there the ring only adds to the plain reading.
+    if (files > 1 && wouldWait == files)
+        tearDown();
     return m_results;
 }
 

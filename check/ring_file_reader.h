@@ -52,6 +52,7 @@ private:
     io_uring_sqe* nextEntry();
     bool submitAndWait(unsigned entries);
     void prepareFile(std::size_t slot, const std::string& nativeName);
+    void queueBoundedRead(std::size_t slot, unsigned readStep, unsigned boundStep);
 
     int m_directoryFd;
     int m_ring = -1;
@@ -74,8 +75,7 @@ private:
     // buffer, and only the pages written into are ever given memory.
     std::unique_ptr<char[]> m_buffers;
     std::vector<std::string> m_nativeNames;
-    std::vector<int> m_readResults;
-    std::vector<int> m_boundResults;
+    std::vector<int> m_stepResults;  // the completions of a batch, by file and step
     std::vector<Result> m_results;
 };
 

@@ -125,9 +125,11 @@ TEST(RingReadNames, ReachesNamesInCodePage1251AndNeverLeavesTheDirectory)
         EXPECT_FALSE(results[i].whole) << names[i];
 }
 
-// A writer that holds a pipe open and never writes must not hold the reading: the ring gives the
-// name up after its bound and the plain reading refuses it.
-TEST(RingReadPipe, IsNotWaitedOnWhenItsWriterIsSilent)
+// A writer that holds a pipe open must not hold the reading, silent or after part of what it has
+// to say: the ring gives the name up after its bound and the plain reading refuses it.
+class RingReadPipe : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(RingReadPipe, IsNotWaitedOnWhileItsWriterHoldsItOpen)
 {
     TempDir dir;
     const std::string pipe = dir.file("AB-PIPE.ini");
@@ -135,6 +137,8 @@ TEST(RingReadPipe, IsNotWaitedOnWhenItsWriterIsSilent)
     const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);  // lets the writer open without waiting
     const int writer = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK);
     ASSERT_GE(writer, 0);
+    const std::string written = GetParam();
+    ASSERT_EQ(::write(writer, written.data(), written.size()), static_cast<ssize_t>(written.size()));
     writeFile(dir.file("PC-1.ini"), "report");
 
     const OpenDirectory directory(dir.path());
@@ -151,6 +155,8 @@ TEST(RingReadPipe, IsNotWaitedOnWhenItsWriterIsSilent)
     ::close(writer);
     ::close(reader);
 }
+
+INSTANTIATE_TEST_SUITE_P(Writers, RingReadPipe, ::testing::Values("", "[Info]\r\nComputer=AB"));
 
 }  // namespace
 }  // namespace corvinax
