@@ -26,8 +26,8 @@ public:
     // not openable, as large as the limit, a reading that took too long) is left to the caller,
     // who reads that file the plain way; `bytes` stays valid until the next read(). Unlike the
     // plain reading, which refuses anything but a regular file, the ring cannot tell a pipe put in
-    // place of a report from a file: what is already written into such a pipe is given as the
-    // report, and a pipe with nothing in it is left to the plain reading after the bound.
+    // place of a report from a file: what a writer wrote into such a pipe and closed is given as
+    // the report; a pipe that is empty or still held open is left to the plain reading.
     struct Result {
         bool whole = false;
         std::string_view bytes;
