@@ -26,7 +26,7 @@ enum Step : unsigned { Open, Read, Bound, ReadEnd, EndBound, Close };
 // reading is bounded, and one that takes longer is left to the plain reading (which refuses it).
 constexpr __kernel_timespec kReadBound{2, 0};
 
-std::uint64_t tag(std::size_t slot, Step step)
+std::uint64_t tag(std::size_t slot, unsigned step)
 {
     return slot * kEntriesPerFile + step;
 }
@@ -153,14 +153,14 @@ void RingFileReader::queueBoundedRead(std::size_t slot, unsigned readStep, unsig
     read->len = static_cast<std::uint32_t>(kFileLimit);
     read->off = static_cast<std::uint64_t>(-1);
     read->flags = IOSQE_FIXED_FILE | IOSQE_IO_HARDLINK;
-    read->user_data = tag(slot, static_cast<Step>(readStep));
+    read->user_data = tag(slot, readStep);
 
     io_uring_sqe* bound = nextEntry();
     bound->opcode = IORING_OP_LINK_TIMEOUT;
     bound->addr = reinterpret_cast<std::uint64_t>(&kReadBound);
     bound->len = 1;
     bound->flags = IOSQE_IO_HARDLINK;
-    bound->user_data = tag(slot, static_cast<Step>(boundStep));
+    bound->user_data = tag(slot, boundStep);
 }
 
 // Every entry gives one completion, a cancelled one as well: the batch is done when all came.
