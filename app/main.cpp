@@ -51,7 +51,7 @@ int main(int argc, char* argv[])
     options.settingsPath = settingsFilePath(programDirectory, home);
     createDirectories(options.settingsPath.substr(0, options.settingsPath.rfind('/')));
     options.executablePath = executablePath();
-    options.defaults = DefaultPaths::forThisMachine(programDirectory, home);
+    options.defaults = DefaultPaths::forThisMachine(programDirectory, home, runtimeDirectory());
     options.warehouseFromCommandLine = selectsWarehouseMode(argc, argv);
 
     SystemClock clock;

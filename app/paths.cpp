@@ -69,4 +69,11 @@ std::string homeDirectory()
     return "/";
 }
 
+std::string runtimeDirectory()
+{
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime == '/')
+        return fromNativeName(runtime);
+    return {};
+}
+
 }  // namespace corvinax

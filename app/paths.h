@@ -13,6 +13,8 @@ std::string joinPath(std::string_view directory, std::string_view name);
 std::string executablePath();
 std::string executableDirectory();
 std::string homeDirectory();
+// The user's private runtime folder ($XDG_RUNTIME_DIR), empty when there is none.
+std::string runtimeDirectory();
 
 // The shared data of an installed program (prefix/share/corvinax beside prefix/bin), or empty
 // for a portable copy that keeps its data beside the executable.

@@ -38,6 +38,8 @@ void loadConfig(ProfileFile& file, Settings& s, const DefaultPaths& defaults)
     s.password = file.readString(kConfig, "Password", "");
     s.autoRun = file.readFlag(kConfig, "AutoRun", false);
     s.workDir = file.readString(kConfig, "WorkDir", defaults.workDir);
+    s.defaultWorkDir = defaults.workDir;
+    s.defaultDeleteOldCopyPath = defaults.deleteOldCopyPath;
     s.logFileName = file.readString(kConfig, "LOG_FileName", defaults.logFileName);
     s.smartFile = file.readString(kConfig, "Smart_File", defaults.smartFile);
     s.deleteOld = file.readFlag(kConfig, "DeleteOld", false);
@@ -123,12 +125,19 @@ void saveCheckDirs(ProfileFile& file, const Settings& s)
 
 }  // namespace
 
-DefaultPaths DefaultPaths::forThisMachine(const std::string& executableDirectory, const std::string& homeDirectory)
+// Working copies and removed reports go to folders of the user's own, never to a folder that other
+// users can write into (such as /tmp) or to the home folder itself, where a removed report could
+// take the name of the user's files.
+DefaultPaths DefaultPaths::forThisMachine(const std::string& executableDirectory, const std::string& homeDirectory,
+                                          const std::string& runtimeDirectory)
 {
     const std::string installed = installedDataDirectory(executableDirectory);
     const std::string dataDirectory = installed.empty() ? executableDirectory : installed;
-    return DefaultPaths{"/tmp/mervo.tmp", joinPath(homeDirectory, "corvinax.log"),
-                        joinPath(joinPath(dataDirectory, "BASE"), "Smart"), homeDirectory, homeDirectory};
+    const std::string workDir = runtimeDirectory.empty() ? joinPath(homeDirectory, ".cache/corvinax/work")
+                                                         : joinPath(runtimeDirectory, "corvinax");
+    return DefaultPaths{workDir, joinPath(homeDirectory, "corvinax.log"),
+                        joinPath(joinPath(dataDirectory, "BASE"), "Smart"),
+                        joinPath(homeDirectory, ".local/share/corvinax/removed"), homeDirectory};
 }
 
 std::string Settings::workDriveName() const

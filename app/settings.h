@@ -27,7 +27,9 @@ struct DefaultPaths {
     std::string deleteOldCopyPath;
     std::string browseFolder;  // where folder and file dialogs start
 
-    static DefaultPaths forThisMachine(const std::string& executableDirectory, const std::string& homeDirectory);
+    // runtimeDirectory is the user's private runtime folder, empty when there is none.
+    static DefaultPaths forThisMachine(const std::string& executableDirectory, const std::string& homeDirectory,
+                                       const std::string& runtimeDirectory = {});
 };
 
 struct Settings {
@@ -54,6 +56,10 @@ struct Settings {
     bool deleteOldSilence = false;
     bool deleteOldCopy = true;
     std::string deleteOldCopyPath;
+    // The program's own defaults of the two folders above, which it may create with their missing
+    // levels; a folder the person chose must exist.
+    std::string defaultWorkDir;
+    std::string defaultDeleteOldCopyPath;
 
     std::vector<CheckDirectory> checkDirs;
     FilterTable filters;

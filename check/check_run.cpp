@@ -9,6 +9,7 @@
 #include "check/report_read_ahead.h"
 #include "check/result_tree.h"
 #include "check/smart_decoder.h"
+#include "check/work_copy_folder.h"
 #include "output/warehouse_export.h"
 #include "profile/error.h"
 #include "profile/native_text.h"
@@ -111,7 +112,11 @@ void CheckRunner::StartCheck()
         if (workDirReady())
             RunConfigCheck();
     } catch (const Error& error) {
+        m_intake.dropWorkCopies();
         m_view.showMessage(error.what());
+    } catch (...) {
+        m_intake.dropWorkCopies();
+        throw;
     }
     m_running = false;
     m_view.setExitEnabled(true);
@@ -119,20 +124,35 @@ void CheckRunner::StartCheck()
     m_view.showSaveButton();
 }
 
+// Working copies are local by design, and the run makes its own folder in the working directory:
+// a share, a file, or a folder in which another user could swap entries is refused.
 bool CheckRunner::workDirReady()
 {
     if (!m_settings.useWorkDir)
         return true;
     const std::string workDir = m_settings.workDir;
-    if (isDirectory(workDir))
+    struct stat info {};
+    const bool missing = workDir.empty() || ::stat(nativePath(workDir).c_str(), &info) != 0;
+    if (!isUncPath(workDir) && missing) {
+        if (!m_view.askYesNo("Создать каталог\r\n" + workDir, true))
+            return false;
+        if (createWorkDir(workDir))
+            return true;
+    } else if (isSafeWorkDirectory(workDir)) {
         return true;
-    if (!m_view.askYesNo("Создать каталог\r\n" + workDir, true))
-        return false;
-    if (workDir.empty() || ::mkdir(nativePath(workDir).c_str(), 0777) != 0) {
-        m_view.showMessage("Ошибочный каталог\r\n" + workDir);
-        return false;
     }
-    return true;
+    m_view.showMessage("Ошибочный каталог\r\n" + workDir);
+    return false;
+}
+
+// One level, as the person named it; the program's own default with its missing levels.
+bool CheckRunner::createWorkDir(const std::string& workDir) const
+{
+    if (workDir.empty())
+        return false;
+    if (workDir == m_settings.defaultWorkDir)
+        return createDirectories(workDir, 0700);
+    return ::mkdir(nativePath(workDir).c_str(), 0700) == 0;
 }
 
 void CheckRunner::RunConfigCheck()
@@ -229,9 +249,9 @@ void CheckRunner::checkDirectory(std::size_t index)
     const int expected = parseCount(m_settings.checkDirs[index].expectedCount);
     m_directoryNode = nullptr;
     m_readPath = m_intake.mapDirectory(m_listedPath);
-    const std::vector<std::string> kept = m_intake.collectReports(m_readPath, m_listedPath);
     m_readDirectory.reset();
     m_readDirectory.emplace(m_readPath);
+    const std::vector<ReportCandidate> kept = m_intake.collectReports(*m_readDirectory, m_listedPath);
     m_reportTotal += kept.size();
 
     if (kept.empty()) {
@@ -245,9 +265,14 @@ void CheckRunner::checkDirectory(std::size_t index)
             m_gauge2.maximum = m_gauge1.maximum;
             setGauge(RunView::Gauge::Directories, m_gauge2);
         }
+        std::vector<std::string> names;
         std::optional<ReportReadAhead> readAhead;
-        if (readsInPlace() && kept.size() > 1)
-            readAhead.emplace(*m_readDirectory, kept);
+        if (readsInPlace() && kept.size() > 1) {
+            names.reserve(kept.size());
+            for (const ReportCandidate& candidate : kept)
+                names.push_back(candidate.native);
+            readAhead.emplace(m_readDirectory->open(), names);
+        }
         for (std::size_t j = 0; j < kept.size(); ++j)
             checkReport(kept[j], j, index, readAhead ? &*readAhead : nullptr);
 
@@ -271,31 +296,33 @@ struct Violation {
     std::vector<std::string_view> batch;
 };
 
-// A report read in place is reached through its open directory, not its whole path.
+// A local report read in place is reached through its open directory, and may be read ahead.
 bool CheckRunner::readsInPlace() const
 {
-    return !m_settings.useWorkDir && m_readDirectory && m_readDirectory->valid();
+    return !m_settings.useWorkDir && m_readDirectory && m_readDirectory->local();
 }
 
-void CheckRunner::checkReport(const std::string& name, std::size_t reportIndex, std::size_t directoryIndex,
+void CheckRunner::checkReport(const ReportCandidate& candidate, std::size_t reportIndex, std::size_t directoryIndex,
                               ReportReadAhead* readAhead)
 {
+    const std::string& name = candidate.name;
     m_gauge2.position = static_cast<int>(m_singleDirectory ? reportIndex : directoryIndex);
     setGauge(RunView::Gauge::Directories, m_gauge2);
     const bool inPlace = readsInPlace();
-    const std::string readFrom = inPlace ? std::string() : m_intake.prepareReport(m_readPath, name);
+    std::string bytes = inPlace ? std::string() : m_intake.readReport(*m_readDirectory, candidate);
     Gauge1Progress(static_cast<int>(reportIndex));
     m_view.pumpEvents();
 
-    std::string bytes;
     // Taken in every case, so that the reading ahead stays in step when the working directory is
     // chosen in the middle of a directory.
+    std::string readAheadBytes;
     if (readAhead)
-        readAhead->next(bytes);
-    Report report = !inPlace  ? Report::read(readFrom)
-                    : readAhead ? Report::parse(std::move(bytes))
-                                : Report::read(*m_readDirectory, name);
-    m_intake.releaseReport(name);
+        readAhead->next(readAheadBytes);
+    if (inPlace && readAhead)
+        bytes = std::move(readAheadBytes);
+    else if (inPlace)
+        m_readDirectory->read(candidate.native, bytes);
+    Report report = Report::parse(std::move(bytes));
     if (!m_settings.noSignatureCheck) {
         const std::string& computed = report.signature();
         if (computed != report.storedSignature())

@@ -3,6 +3,7 @@
 // The check run: one pass over every check directory that reads each report, decides whether its
 // computer changed since the last run, and builds the violators' branches of the result tree.
 
+#include "check/report_directory.h"
 #include "check/report_intake.h"
 #include "check/run_view.h"
 #include "output/check_log.h"
@@ -53,13 +54,14 @@ private:
     void RunConfigCheck();
     void checkDirectory(std::size_t index);
     // readAhead, when given, holds the reports of the directory read in advance, in their order.
-    void checkReport(const std::string& name, std::size_t reportIndex, std::size_t directoryIndex,
+    void checkReport(const ReportCandidate& candidate, std::size_t reportIndex, std::size_t directoryIndex,
                      ReportReadAhead* readAhead);
     bool readsInPlace() const;
     void addViolator(const Violation& violation);
     void finishRun();
     void writeCheckLog();
     bool workDirReady();
+    bool createWorkDir(const std::string& workDir) const;
 
     void Gauge1Progress(int position);
     void setGauge(RunView::Gauge which, Gauge& gauge);
@@ -93,7 +95,7 @@ private:
     // Per directory.
     std::string m_listedPath;
     std::string m_readPath;
-    std::optional<OpenDirectory> m_readDirectory;
+    std::optional<ReportDirectory> m_readDirectory;
     ResultNode* m_directoryNode = nullptr;
 };
 

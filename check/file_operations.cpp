@@ -6,7 +6,6 @@
 #include "profile/remote_files.h"
 
 #include <fcntl.h>
-#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -46,12 +45,16 @@ bool copyReplacing(const std::string& source, const std::string& destination)
     return ::utimensat(AT_FDCWD, nativePath(destination).c_str(), times, 0) == 0;
 }
 
-bool createDirectories(const std::string& path)
+bool createDirectories(const std::string& path, unsigned mode)
 {
-    if (isUncPath(path))
+    if (isUncPath(path) || path.empty())
         return isDirectory(path);
-    std::error_code error;
-    std::filesystem::create_directories(nativePath(path), error);
+    const std::string native = nativePath(path);
+    for (std::size_t end = native.find('/', 1); ; end = native.find('/', end + 1)) {
+        (void)::mkdir(native.substr(0, end).c_str(), static_cast<mode_t>(mode));
+        if (end == std::string::npos)
+            break;
+    }
     return isDirectory(path);
 }
 

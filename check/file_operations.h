@@ -15,8 +15,9 @@ bool isDirectory(const std::string& path);
 // last-write time; a read-only destination is not replaced. false on any failure.
 bool copyReplacing(const std::string& source, const std::string& destination);
 
-// Creates the directory and every missing level above it.
-bool createDirectories(const std::string& path);
+// Creates the directory and every missing level above it, each new level with mode (as the umask
+// allows).
+bool createDirectories(const std::string& path, unsigned mode = 0777);
 
 // Removes a regular file; false when it could not be removed (a missing file included).
 bool removeFile(const std::string& path);

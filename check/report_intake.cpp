@@ -3,11 +3,12 @@
 #include "app/calendar.h"
 #include "app/paths.h"
 #include "app/settings.h"
+#include "check/copy_aside.h"
 #include "check/drive_mapper.h"
 #include "check/file_operations.h"
-#include "check/report_enumeration.h"
 #include "check/result_tree.h"
 #include "check/run_view.h"
+#include "check/work_copy_folder.h"
 #include "reports/report.h"
 
 namespace corvinax {
@@ -17,6 +18,8 @@ ReportIntake::ReportIntake(const Settings& settings, RunView& view, ResultTree& 
     : m_settings(settings), m_view(view), m_tree(tree), m_clock(clock), m_mapper(mapper)
 {
 }
+
+ReportIntake::~ReportIntake() = default;
 
 void ReportIntake::beginRun(bool background)
 {
@@ -37,19 +40,22 @@ std::string ReportIntake::mapDirectory(const std::string& listedPath)
     return listedPath;
 }
 
-std::vector<std::string> ReportIntake::collectReports(const std::string& readPath, const std::string& listedPath)
+std::vector<ReportCandidate> ReportIntake::collectReports(const ReportDirectory& directory,
+                                                          const std::string& listedPath)
 {
-    std::vector<std::string> kept;
-    std::vector<std::string> removal;
-    for (ReportCandidate& candidate : listReportCandidates(readPath, m_settings.deleteOld)) {
+    std::vector<ReportCandidate> kept;
+    std::vector<ReportCandidate> removal;
+    // One reading of the option for the listing and for the age test of its candidates.
+    const bool deleteOld = m_settings.deleteOld;
+    for (ReportCandidate& candidate : directory.list(deleteOld)) {
         m_view.pumpEvents();
-        if (chooseForRemoval(readPath, listedPath, candidate.name, candidate.lastWrite))
-            removal.push_back(std::move(candidate.name));
+        if (deleteOld && chooseForRemoval(directory, listedPath, candidate))
+            removal.push_back(std::move(candidate));
         else
-            kept.push_back(std::move(candidate.name));
+            kept.push_back(std::move(candidate));
     }
-    for (const std::string& name : removal)
-        removeReport(readPath, listedPath, name);
+    for (const ReportCandidate& candidate : removal)
+        removeReport(directory, listedPath, candidate);
     return kept;
 }
 
@@ -58,18 +64,21 @@ bool ReportIntake::isOld(std::time_t lastWrite) const
     return isEarlier(toLocal(lastWrite), m_threshold);
 }
 
-bool ReportIntake::chooseForRemoval(const std::string& readPath, const std::string& listedPath,
-                                    const std::string& fileName, std::time_t lastWrite)
+// A link is never old: the age rule acts only on the directory's own files.
+bool ReportIntake::chooseForRemoval(const ReportDirectory& directory, const std::string& listedPath,
+                                    const ReportCandidate& candidate)
 {
-    if (!m_settings.deleteOld || !isOld(lastWrite))
+    if (candidate.link || !isOld(candidate.lastWrite))
         return false;
     if (m_settings.deleteOldSilence)
         return true;
 
-    const std::string infoLine = Report::read(joinPath(readPath, fileName)).computerInfoLine();
-    const std::string question = joinPath(listedPath, fileName) + "\r\n" + infoLine +
-                                 "Дата последнего изменения файла - " + formatDateTime(toLocal(lastWrite)) + "\r\n" +
-                                 "Удалить файл конфигурации ?";
+    std::string bytes;
+    directory.read(candidate.native, bytes);
+    const std::string infoLine = Report::parse(std::move(bytes)).computerInfoLine();
+    const std::string question = joinPath(listedPath, candidate.name) + "\r\n" + infoLine +
+                                 "Дата последнего изменения файла - " + formatDateTime(toLocal(candidate.lastWrite)) +
+                                 "\r\n" + "Удалить файл конфигурации ?";
     m_beforeDialog();
     if (m_background)
         m_view.restore();
@@ -80,46 +89,67 @@ bool ReportIntake::chooseForRemoval(const std::string& readPath, const std::stri
 }
 
 // A report that could not be copied aside or deleted stays where it is, unread in this run.
-void ReportIntake::removeReport(const std::string& readPath, const std::string& listedPath,
-                                const std::string& fileName)
+void ReportIntake::removeReport(const ReportDirectory& directory, const std::string& listedPath,
+                                const ReportCandidate& candidate)
 {
-    const std::string source = joinPath(readPath, fileName);
     if (m_settings.deleteOldCopy) {
-        const std::string& copyDir = m_settings.deleteOldCopyPath;
-        if (copyDir.empty())
-            return;
-        const std::string copy = joinPath(copyDir, fileName);
-        copyReplacing(source, copy);
-        if (!isRegularFile(copy))
+        const std::string& folder = m_settings.deleteOldCopyPath;
+        // The program's own default folder is made at its first use; one the person chose must exist.
+        if (!folder.empty() && folder == m_settings.defaultDeleteOldCopyPath && !isDirectory(folder))
+            createDirectories(folder, 0700);
+        if (!copyAside(directory, candidate, folder))
             return;
     }
-    if (removeFile(source))
-        m_tree.addTopLevel("Удален файл " + joinPath(listedPath, fileName));
+    if (directory.remove(candidate.native))
+        m_tree.addTopLevel("Удален файл " + joinPath(listedPath, candidate.name));
 }
 
-std::string ReportIntake::prepareReport(const std::string& readPath, const std::string& fileName)
+std::string ReportIntake::readReport(const ReportDirectory& directory, const ReportCandidate& report)
 {
-    const std::string source = joinPath(readPath, fileName);
-    if (!m_settings.useWorkDir)
-        return source;
-    const std::string& workDir = m_settings.workDir;
-    // An empty working directory would put the copy at the root; nothing is read then.
-    const std::string copy = workDir.empty() ? std::string() : joinPath(workDir, fileName);
-    if (!copy.empty() && isRegularFile(copy))
-        removeFile(copy);
-    if (copy.empty() || !createDirectories(workDir) || !copyReplacing(source, copy))
-        m_tree.addTopLevel("Ошибка копирования файла " + fileName + " во временный каталог");
-    return copy;
+    std::string bytes;
+    if (!m_settings.useWorkDir) {
+        directory.read(report.native, bytes);
+    } else if (!readThroughWorkCopy(directory, report, bytes)) {
+        bytes.clear();
+        m_tree.addTopLevel("Ошибка копирования файла " + report.name + " во временный каталог");
+    }
+    return bytes;
 }
 
-void ReportIntake::releaseReport(const std::string& fileName)
+bool ReportIntake::readThroughWorkCopy(const ReportDirectory& directory, const ReportCandidate& report,
+                                       std::string& bytes)
 {
-    if (m_settings.useWorkDir && !m_settings.workDir.empty())
-        removeFile(joinPath(m_settings.workDir, fileName));
+    WorkCopyFolder* folder = workCopyFolder();
+    ReportCopySource source;
+    std::string copyName;
+    if (!folder || !directory.readForCopy(report.native, source, true))
+        return false;
+    if (!folder->write(source.bytes, 0600, source.modified, copyName))
+        return false;
+    const bool read = folder->read(copyName, bytes);
+    folder->remove(copyName);
+    return read;
+}
+
+// Made at the first working copy of a run, and again when the person picks another working
+// directory during the run.
+WorkCopyFolder* ReportIntake::workCopyFolder()
+{
+    if (m_workCopies && m_workCopies->workDir() != m_settings.workDir)
+        m_workCopies.reset();
+    if (!m_workCopies)
+        m_workCopies = WorkCopyFolder::create(m_settings.workDir);
+    return m_workCopies.get();
+}
+
+void ReportIntake::dropWorkCopies()
+{
+    m_workCopies.reset();
 }
 
 void ReportIntake::endRun()
 {
+    dropWorkCopies();
     const std::string drive = m_settings.workDriveName();
     if (m_settings.mapWorkDrive && !drive.empty())
         m_mapper.cancel(drive);

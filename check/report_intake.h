@@ -1,12 +1,14 @@
 #pragma once
 
 // Prepares each check directory for the run: connects a UNC directory, lists its reports, removes
-// the ones past the age limit, and gives each report a working copy when asked.
+// the ones past the age limit, and reads each report through a working copy when asked.
 
 #include "app/clock.h"
+#include "check/report_directory.h"
 
 #include <ctime>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,11 +18,15 @@ class Clock;
 class DriveMapper;
 class ResultTree;
 class RunView;
+class WorkCopyFolder;
 struct Settings;
 
 class ReportIntake {
 public:
     ReportIntake(const Settings& settings, RunView& view, ResultTree& tree, const Clock& clock, DriveMapper& mapper);
+    ~ReportIntake();
+    ReportIntake(const ReportIntake&) = delete;
+    ReportIntake& operator=(const ReportIntake&) = delete;
 
     // At the start of a run: whether the window is out of the way, and the age threshold.
     void beginRun(bool background);
@@ -31,19 +37,23 @@ public:
     std::string mapDirectory(const std::string& listedPath);
     // The reports to read, in the order the file system gives them, after the old ones were
     // removed; may ask about each old report.
-    std::vector<std::string> collectReports(const std::string& readPath, const std::string& listedPath);
-    // The path to read the report from: its working copy when copies are asked for.
-    std::string prepareReport(const std::string& readPath, const std::string& fileName);
-    // Deletes the report's working copy, if one was asked for.
-    void releaseReport(const std::string& fileName);
-    // Drops the connection of the drive name.
+    std::vector<ReportCandidate> collectReports(const ReportDirectory& directory, const std::string& listedPath);
+    // The report's bytes: through a working copy when copies are asked for (a copy that fails is
+    // reported and reads as an empty file), else from the directory.
+    std::string readReport(const ReportDirectory& directory, const ReportCandidate& report);
+    // Drops the connection of the drive name and the run's folder of working copies.
     void endRun();
+    // The run's folder of working copies goes, whatever ended the run.
+    void dropWorkCopies();
 
 private:
     bool isOld(std::time_t lastWrite) const;
-    bool chooseForRemoval(const std::string& readPath, const std::string& listedPath, const std::string& fileName,
-                          std::time_t lastWrite);
-    void removeReport(const std::string& readPath, const std::string& listedPath, const std::string& fileName);
+    bool chooseForRemoval(const ReportDirectory& directory, const std::string& listedPath,
+                          const ReportCandidate& candidate);
+    void removeReport(const ReportDirectory& directory, const std::string& listedPath,
+                      const ReportCandidate& candidate);
+    bool readThroughWorkCopy(const ReportDirectory& directory, const ReportCandidate& report, std::string& bytes);
+    WorkCopyFolder* workCopyFolder();
 
     const Settings& m_settings;
     RunView& m_view;
@@ -53,6 +63,7 @@ private:
     bool m_background = false;
     LocalDateTime m_threshold;
     std::function<void()> m_beforeDialog = [] {};
+    std::unique_ptr<WorkCopyFolder> m_workCopies;
 };
 
 }  // namespace corvinax

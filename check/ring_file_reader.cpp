@@ -1,6 +1,5 @@
 #include "check/ring_file_reader.h"
 
-#include "profile/native_text.h"
 
 #include <atomic>
 #include <cerrno>
@@ -206,7 +205,7 @@ const std::vector<RingFileReader::Result>& RingFileReader::read(const std::vecto
         // A name is a name in the directory, never a way out of it.
         if (name.empty() || name.find('/') != std::string::npos)
             continue;
-        m_nativeNames[i] = nativePath(name);
+        m_nativeNames[i] = name;
         prepareFile(i, m_nativeNames[i]);
         ++files;
     }

@@ -13,6 +13,16 @@ namespace corvinax {
 
 namespace {
 
+void appendEscaped(std::string& url, char c)
+{
+    switch (c) {
+    case '%': url += "%25"; break;
+    case '?': url += "%3F"; break;
+    case '#': url += "%23"; break;
+    default: url += c; break;
+    }
+}
+
 constexpr std::uint16_t kHidden = 0x02;
 constexpr std::uint16_t kSystem = 0x04;
 constexpr std::uint16_t kDirectory = 0x10;
@@ -89,25 +99,64 @@ std::string SmbFiles::urlOf(const std::string& uncPath)
 {
     std::string url = "smb://";
     for (char c : cp1251ToUtf8(std::string_view(uncPath).substr(2))) {
-        switch (c) {
-        case '\\': url += '/'; break;
-        case '%': url += "%25"; break;
-        case '?': url += "%3F"; break;
-        case '#': url += "%23"; break;
-        default: url += c; break;
-        }
+        if (c == '\\')
+            url += '/';
+        else
+            appendEscaped(url, c);
     }
     while (url.size() > 6 && url.back() == '/')
         url.pop_back();
     return url;
 }
 
+std::string SmbFiles::childUrl(const std::string& directory, std::string_view native)
+{
+    std::string url = urlOf(directory) + '/';
+    for (char c : native) {
+        if (c == '/')
+            url += "%2F";  // a name, never a way into another folder
+        else
+            appendEscaped(url, c);
+    }
+    return url;
+}
+
 bool SmbFiles::read(const std::string& path, std::string& bytes)
+{
+    return readUrl(urlOf(path), bytes);
+}
+
+bool SmbFiles::readChild(const std::string& directory, std::string_view native, std::string& bytes)
+{
+    return readUrl(childUrl(directory, native), bytes);
+}
+
+bool SmbFiles::replace(const std::string& path, std::string_view bytes)
+{
+    return replaceUrl(urlOf(path), bytes);
+}
+
+bool SmbFiles::replaceChild(const std::string& directory, std::string_view native, std::string_view bytes)
+{
+    return replaceUrl(childUrl(directory, native), bytes);
+}
+
+bool SmbFiles::remove(const std::string& path)
+{
+    return removeUrl(urlOf(path));
+}
+
+bool SmbFiles::removeChild(const std::string& directory, std::string_view native)
+{
+    return removeUrl(childUrl(directory, native));
+}
+
+bool SmbFiles::readUrl(const std::string& url, std::string& bytes)
 {
     bytes.clear();
     if (!ready())
         return false;
-    SMBCFILE* file = smbc_getFunctionOpen(m_context)(m_context, urlOf(path).c_str(), O_RDONLY, 0);
+    SMBCFILE* file = smbc_getFunctionOpen(m_context)(m_context, url.c_str(), O_RDONLY, 0);
     if (!file)
         return false;
     char buffer[65536];
@@ -142,11 +191,10 @@ bool SmbFiles::writeFile(const std::string& url, std::string_view bytes)
 }
 
 // A new file beside the old one, then a rename over it: a reader sees the old file or the new one.
-bool SmbFiles::replace(const std::string& path, std::string_view bytes)
+bool SmbFiles::replaceUrl(const std::string& url, std::string_view bytes)
 {
     if (!ready())
         return false;
-    const std::string url = urlOf(path);
     const std::size_t slash = url.rfind('/');
     std::mt19937 random(std::random_device{}());
     const std::string temporary = url.substr(0, slash + 1) + "." + url.substr(slash + 1) + "." +
@@ -185,7 +233,7 @@ std::optional<std::vector<RemoteEntry>> SmbFiles::list(const std::string& direct
     while (const libsmb_file_info* entry = smbc_getFunctionReaddirPlus2(m_context)(m_context, handle, &info)) {
         if (!entry->name)
             continue;
-        entries.push_back(RemoteEntry{fromNativeName(entry->name), (entry->attrs & kDirectory) != 0,
+        entries.push_back(RemoteEntry{displayName(entry->name), entry->name, (entry->attrs & kDirectory) != 0,
                                       (entry->attrs & kHidden) != 0, (entry->attrs & kSystem) != 0,
                                       entry->mtime_ts.tv_sec});
     }
@@ -193,9 +241,9 @@ std::optional<std::vector<RemoteEntry>> SmbFiles::list(const std::string& direct
     return entries;
 }
 
-bool SmbFiles::remove(const std::string& path)
+bool SmbFiles::removeUrl(const std::string& url)
 {
-    return ready() && smbc_getFunctionUnlink(m_context)(m_context, urlOf(path).c_str()) == 0;
+    return ready() && smbc_getFunctionUnlink(m_context)(m_context, url.c_str()) == 0;
 }
 
 bool SmbFiles::connect(const std::string&, const std::string& uncPath)

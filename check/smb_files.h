@@ -33,6 +33,9 @@ public:
     RemoteStat stat(const std::string& path) override;
     std::optional<std::vector<RemoteEntry>> list(const std::string& directory) override;
     bool remove(const std::string& path) override;
+    bool readChild(const std::string& directory, std::string_view native, std::string& bytes) override;
+    bool replaceChild(const std::string& directory, std::string_view native, std::string_view bytes) override;
+    bool removeChild(const std::string& directory, std::string_view native) override;
 
     // There are no drive names here: connecting proves that the share can be reached.
     bool connect(const std::string& driveName, const std::string& uncPath) override;
@@ -40,12 +43,17 @@ public:
 
     // smb://SERVER/share/folder for \\SERVER\share\folder, in UTF-8.
     static std::string urlOf(const std::string& uncPath);
+    // The URL of the file of that name (bytes as the server gave them) in the directory.
+    static std::string childUrl(const std::string& directory, std::string_view native);
 
 private:
     static void authenticate(_SMBCCTX* context, const char* server, const char* share, char* workgroup,
                              int workgroupLength, char* user, int userLength, char* password, int passwordLength);
     bool ready();
     bool writeFile(const std::string& url, std::string_view bytes);
+    bool readUrl(const std::string& url, std::string& bytes);
+    bool replaceUrl(const std::string& url, std::string_view bytes);
+    bool removeUrl(const std::string& url);
 
     std::function<SmbCredentials()> m_credentials;
     int m_timeoutMs;

@@ -77,11 +77,10 @@ namespace {
 // Not blocking on the open: a name that turned into a pipe must not stall the reader.
 constexpr int kReadFlags = O_RDONLY | O_CLOEXEC | O_NONBLOCK;
 
-bool readOpenFile(const FileDescriptor& file, std::string& bytes)
+bool readOpenFile(const FileDescriptor& file, std::string& bytes, struct stat& info)
 {
     if (file.get() < 0)
         return false;
-    struct stat info {};
     if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
         return false;
     // One byte more than the size, so that a file that grew is still read to its end.
@@ -117,7 +116,8 @@ bool readWholeFile(const std::string& path, std::string& bytes)
         RemoteFiles* remote = remoteFiles();
         return remote && remote->read(path, bytes);
     }
-    return readOpenFile(FileDescriptor(::open(nativePath(path).c_str(), kReadFlags)), bytes);
+    struct stat info {};
+    return readOpenFile(FileDescriptor(::open(nativePath(path).c_str(), kReadFlags)), bytes, info);
 }
 
 OpenDirectory::OpenDirectory(const std::string& path)
@@ -132,13 +132,29 @@ OpenDirectory::~OpenDirectory()
         ::close(m_fd);
 }
 
-bool OpenDirectory::readWholeFile(const std::string& name, std::string& bytes) const
+namespace {
+
+// A name is a name in the directory, never a way out of it.
+bool isPlainName(std::string_view name)
+{
+    return !name.empty() && name.find('/') == std::string_view::npos && name.find('\0') == std::string_view::npos;
+}
+
+}  // namespace
+
+bool readWholeFileAt(int directoryFd, std::string_view name, std::string& bytes, struct stat& info, bool followLink)
 {
     bytes.clear();
-    // A name is a name in the directory, never a way out of it.
-    if (m_fd < 0 || name.empty() || name.find('/') != std::string::npos)
+    if (directoryFd < 0 || !isPlainName(name))
         return false;
-    return readOpenFile(FileDescriptor(::openat(m_fd, nativePath(name).c_str(), kReadFlags)), bytes);
+    const int flags = followLink ? kReadFlags : kReadFlags | O_NOFOLLOW;
+    return readOpenFile(FileDescriptor(::openat(directoryFd, std::string(name).c_str(), flags)), bytes, info);
+}
+
+bool OpenDirectory::readWholeFile(std::string_view name, std::string& bytes) const
+{
+    struct stat info {};
+    return readWholeFileAt(m_fd, name, bytes, info, true);
 }
 
 bool replaceFileAtomically(const std::string& path, std::string_view bytes, bool ownerOnly)

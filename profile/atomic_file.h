@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
 
 namespace corvinax {
 
@@ -10,6 +11,11 @@ bool writeAll(int fd, std::string_view bytes);
 
 // Reads a whole file; false when it is missing, a directory or unreadable.
 bool readWholeFile(const std::string& path, std::string& bytes);
+
+// Reads the whole file of that name (bytes as the directory listing gave them) in an open
+// directory: only a regular file, and a link's target only when followLink is set. info receives
+// what the open file tells of itself. false when it cannot be read.
+bool readWholeFileAt(int directoryFd, std::string_view name, std::string& bytes, struct stat& info, bool followLink);
 
 // An open local directory, through which the files in it are reached without walking its path
 // again for each of them.
@@ -23,8 +29,9 @@ public:
 
     bool valid() const { return m_fd >= 0; }
     int descriptor() const { return m_fd; }
-    // readWholeFile of the file of that name in the directory.
-    bool readWholeFile(const std::string& name, std::string& bytes) const;
+    // readWholeFile of the file of that name in the directory, the name being the bytes the
+    // directory listing gave. A link is followed.
+    bool readWholeFile(std::string_view name, std::string& bytes) const;
 
 private:
     int m_fd = -1;

@@ -90,4 +90,11 @@ std::string fromNativeName(std::string_view name)
     return utf8ToCp1251(name);
 }
 
+std::string displayName(std::string_view native)
+{
+    std::string shown = utf8ToCp1251(native);
+    std::replace_if(shown.begin(), shown.end(), [](char c) { return static_cast<unsigned char>(c) < 32; }, '?');
+    return shown;
+}
+
 }  // namespace corvinax

@@ -18,5 +18,9 @@ std::string utf8ToCp1251(std::string_view text);
 std::string nativePath(std::string_view path);
 // A name the file system gave, as program text.
 std::string fromNativeName(std::string_view name);
+// A name a directory listing gave, as it is shown and stored: program text in which every
+// character that code page 1251 lacks and every control character is "?". Only for showing: the
+// file itself is always reached by the listed bytes.
+std::string displayName(std::string_view native);
 
 }  // namespace corvinax

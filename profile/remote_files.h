@@ -17,7 +17,8 @@ namespace corvinax {
 bool isUncPath(std::string_view path);
 
 struct RemoteEntry {
-    std::string name;
+    std::string name;    // as program text
+    std::string native;  // the bytes the server gave, which name the file in every later operation
     bool directory = false;
     bool hidden = false;
     bool system = false;
@@ -41,6 +42,12 @@ public:
     // nullopt when the directory cannot be listed.
     virtual std::optional<std::vector<RemoteEntry>> list(const std::string& directory) = 0;
     virtual bool remove(const std::string& path) = 0;
+
+    // The same for a file of a directory named by the bytes its listing gave (RemoteEntry::native),
+    // so that a name that program text cannot hold still names that file and no other.
+    virtual bool readChild(const std::string& directory, std::string_view native, std::string& bytes) = 0;
+    virtual bool replaceChild(const std::string& directory, std::string_view native, std::string_view bytes) = 0;
+    virtual bool removeChild(const std::string& directory, std::string_view native) = 0;
 };
 
 // The backend for UNC paths, or nullptr; the program registers its own at start.

@@ -29,7 +29,7 @@ class Report {
 public:
     // A missing or unreadable file, or one that is no profile, gives the defaults and no lines.
     static Report read(const std::string& path);
-    // The same for the file of that name in an open directory.
+    // The same for the file of that name (the bytes its listing gave) in an open directory.
     static Report read(const OpenDirectory& directory, const std::string& name);
     // The same from the bytes of a file.
     static Report parse(std::string bytes);

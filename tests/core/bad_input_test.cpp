@@ -133,7 +133,8 @@ TEST_F(BadInput, FileNamesThatCannotBeKeysAreShownOnEveryRunAndLeaveTheSettingsW
     EXPECT_EQ(saved.keyNames(cfg, NameList::Complete), std::vector<std::string>{"ZZ-GOOD.ini"});
 }
 
-TEST_F(BadInput, RemovingAnOldReportThatIsALinkRemovesTheLinkOnly)
+// Anyone who can write into a check directory could otherwise have any file removed or copied aside.
+TEST_F(BadInput, AnOldReportThatIsALinkIsReadButNeverRemoved)
 {
     const std::string target = dir.file("elsewhere.ini");
     writeFile(target, report("ELSEWHERE", {"01.01.2026 08:00:00=x"}));
@@ -144,9 +145,10 @@ TEST_F(BadInput, RemovingAnOldReportThatIsALinkRemovesTheLinkOnly)
     settings.deleteOldSilence = true;
     settings.deleteOldCopy = false;
     runner.StartCheck();
-    EXPECT_FALSE(std::filesystem::is_symlink(cfg + "/LINK.ini"));
+    EXPECT_TRUE(std::filesystem::is_symlink(cfg + "/LINK.ini"));
     EXPECT_TRUE(test::fileExists(target));
-    EXPECT_EQ(countNodesStartingWith("Удален файл " + cfg + "/LINK.ini"), 1);
+    EXPECT_EQ(countNodesStartingWith("Удален файл "), 0);
+    EXPECT_EQ(countNodesStartingWith("Компьютер :ELSEWHERE,"), 1);
 }
 
 }  // namespace

@@ -41,6 +41,11 @@ TEST(SettingsLocation, BesideAPortableCopyInTheConfigurationFolderWhenInstalled)
     ::unsetenv("XDG_CONFIG_HOME");
     EXPECT_EQ(settingsFilePath(bin, "/home/admin"), bin + "/corvinax.ini");
     EXPECT_EQ(DefaultPaths::forThisMachine(bin, "/home/admin").smartFile, bin + "/BASE/Smart");
+    // Working copies and removed reports in folders of the user's own, never in a shared one.
+    EXPECT_EQ(DefaultPaths::forThisMachine(bin, "/home/admin").workDir, "/home/admin/.cache/corvinax/work");
+    EXPECT_EQ(DefaultPaths::forThisMachine(bin, "/home/admin", "/run/user/1000").workDir, "/run/user/1000/corvinax");
+    EXPECT_EQ(DefaultPaths::forThisMachine(bin, "/home/admin").deleteOldCopyPath,
+              "/home/admin/.local/share/corvinax/removed");
 
     std::filesystem::create_directories(dir.file("usr/share/corvinax/BASE"));
     test::writeFile(dir.file("usr/share/corvinax/BASE/Smart"), "[Main]\r\n");

@@ -1,4 +1,5 @@
 #include "check/file_operations.h"
+#include "check/report_directory.h"
 #include "check/report_intake.h"
 #include "check_run_fixture.h"
 #include "support/read_only_directory.h"
@@ -148,20 +149,22 @@ TEST_F(Intake, AReportThatCannotBeDeletedStaysAndIsNotRead)
     EXPECT_EQ(countNodesStartingWith(endLine(1)), 1);
 }
 
-TEST_F(Intake, ReportsAreReadFromWorkingCopiesThatGoAwayAfterwards)
+TEST_F(Intake, ReportsAreReadFromWorkingCopiesAndNothingElseOfTheWorkingDirectoryIsTouched)
 {
     settings.deleteOld = false;
     settings.useWorkDir = true;
     settings.workDir = dir.file("work");
     std::filesystem::create_directory(settings.workDir);
     writeFile(cfg + "/NEW.ini", report("NEW", {"31.05.2026 08:00:00=ADDED Modem"}));
-    writeFile(settings.workDir + "/NEW.ini", report("LEFTOVER", {"31.05.2026 08:00:00=ADDED Modem"}));
+    const std::string leftover = report("LEFTOVER", {"31.05.2026 08:00:00=ADDED Modem"});
+    writeFile(settings.workDir + "/NEW.ini", leftover);
 
     runner.StartCheck();
 
     EXPECT_EQ(countNodesStartingWith("Компьютер :NEW,"), 1);
     EXPECT_EQ(countNodesStartingWith("Компьютер :LEFTOVER,"), 0);
-    EXPECT_TRUE(std::filesystem::is_empty(settings.workDir));
+    EXPECT_EQ(readFile(settings.workDir + "/NEW.ini"), leftover);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(settings.workDir), {}), 1);
     const ResultNode& computer = *tree.topLevel()[1]->children()[0];
     EXPECT_EQ(computer.data->reportPath, cfg + "/NEW.ini");  // never the working copy
 }
@@ -173,27 +176,80 @@ TEST_F(Intake, AFailedWorkingCopyIsReportedAndTheRunGoesOn)
     settings.workDir = dir.file("work");
     std::filesystem::create_directory(settings.workDir);
     ReportIntake intake(settings, view, tree, clock, mapper);
+    const ReportDirectory directory(cfg);
+    const ReportCandidate candidate{"NEW.ini", "NEW.ini", 0, false};
     writeFile(settings.workDir + "/blocker", "a file where a directory should be");
     settings.workDir += "/blocker";
-    EXPECT_EQ(intake.prepareReport(cfg, "NEW.ini"), settings.workDir + "/NEW.ini");
+    EXPECT_EQ(intake.readReport(directory, candidate), "");
     EXPECT_EQ(tree.topLevel().back()->text, "Ошибка копирования файла NEW.ini во временный каталог");
 }
 
-TEST_F(Intake, AWorkingCopyCreatesMissingLevelsAndKeepsTheLastWriteTime)
+// The copy lives in a folder of the run's own, the running user's alone, which goes with the run.
+TEST_F(Intake, WorkingCopiesLiveInAPrivateFolderThatGoesWithTheRun)
 {
     settings.useWorkDir = true;
-    settings.workDir = dir.file("work/a/b");
-    ReportIntake intake(settings, view, tree, clock, mapper);
-    const std::string copy = intake.prepareReport(cfg, "OLD.ini");
-    ASSERT_EQ(copy, settings.workDir + "/OLD.ini");
-    EXPECT_EQ(readFile(copy), readFile(cfg + "/OLD.ini"));
-    struct stat source {}, target {};
-    ::stat((cfg + "/OLD.ini").c_str(), &source);
-    ::stat(copy.c_str(), &target);
-    EXPECT_EQ(target.st_mtim.tv_sec, source.st_mtim.tv_sec);
-    intake.releaseReport("OLD.ini");
-    EXPECT_FALSE(test::fileExists(copy));
-    intake.releaseReport("OLD.ini");  // gone already: no error
+    settings.workDir = dir.file("work");
+    std::filesystem::create_directory(settings.workDir);
+    ::chmod(settings.workDir.c_str(), 01777);
+    std::vector<std::string> folders;
+    view.onPump = [&] {
+        for (const auto& folder : std::filesystem::directory_iterator(settings.workDir)) {
+            struct stat info {};
+            ::lstat(folder.path().c_str(), &info);
+            folders.push_back(std::to_string(info.st_mode & 07777) + (info.st_uid == ::geteuid() ? " mine" : " other"));
+        }
+    };
+    settings.deleteOld = false;
+    writeFile(cfg + "/NEW.ini", report("NEW", {"31.05.2026 08:00:00=ADDED Modem"}));
+
+    runner.StartCheck();
+
+    EXPECT_EQ(countNodesStartingWith("Компьютер :NEW,"), 1);
+    ASSERT_FALSE(folders.empty());
+    for (const std::string& folder : folders)
+        EXPECT_EQ(folder, std::to_string(0700) + " mine");
+    EXPECT_TRUE(std::filesystem::is_empty(settings.workDir));
+}
+
+// An existing working directory is taken only where no other user can swap what is in it.
+TEST_F(Intake, AWorkingDirectoryOthersCouldTamperWithIsRefused)
+{
+    settings.deleteOld = false;
+    settings.useWorkDir = true;
+    struct Case {
+        const char* what;
+        std::string workDir;
+        bool refused;
+    };
+    const std::string open = dir.file("open");
+    const std::string sticky = dir.file("sticky");
+    const std::string file = dir.file("plain-file");
+    for (const std::string& folder : {open, sticky})
+        std::filesystem::create_directory(folder);
+    ::chmod(open.c_str(), 0777);
+    ::chmod(sticky.c_str(), 01777);
+    writeFile(file, "not a directory");
+    const bool root = ::geteuid() == 0;
+    if (root)
+        (void)!::chown(open.c_str(), 65534, 65534);
+    const std::vector<Case> cases = {
+        {"writable by all with the sticky bit", sticky, false},
+        {"writable by all, no sticky bit, another owner", open, root},
+        {"a file", file, true},
+        {"a share", "\\\\SERVER\\work", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        settings.workDir = c.workDir;
+        view.messages.clear();
+        view.questions.clear();
+        const int runsBefore = countNodesStartingWith("Начало проверки");
+        runner.StartCheck();
+        EXPECT_TRUE(view.questions.empty());
+        EXPECT_EQ(view.messages, c.refused ? std::vector<std::string>{"Ошибочный каталог\r\n" + c.workDir}
+                                           : std::vector<std::string>{});
+        EXPECT_EQ(countNodesStartingWith("Начало проверки") - runsBefore, c.refused ? 0 : 1);
+    }
 }
 
 TEST_F(Intake, UncDirectoriesAreMappedAndTheMappingIsDroppedAtTheEnd)

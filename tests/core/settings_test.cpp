@@ -57,10 +57,10 @@ TEST_F(SettingsFile, FirstStartTakesEveryDefault)
     EXPECT_EQ(s.workDrive, 5);
     EXPECT_EQ(s.workDriveName(), "F:");
     EXPECT_EQ(s.deleteOldValue, 77);
-    EXPECT_EQ(s.workDir, "/tmp/mervo.tmp");
+    EXPECT_EQ(s.workDir, "/home/admin/.cache/corvinax/work");
     EXPECT_EQ(s.logFileName, "/home/admin/corvinax.log");
     EXPECT_EQ(s.smartFile, "/opt/tools/BASE/Smart");
-    EXPECT_EQ(s.deleteOldCopyPath, "/home/admin");
+    EXPECT_EQ(s.deleteOldCopyPath, "/home/admin/.local/share/corvinax/removed");
     EXPECT_EQ(s.logFileSizeMB, 10);
     EXPECT_EQ(s.maxLines, 0);
     EXPECT_EQ(s.maxDate, 0);
@@ -72,8 +72,8 @@ TEST_F(SettingsFile, FirstStartTakesEveryDefault)
 
 constexpr const char* kWorkedExampleConfig =
     "[Config]\r\nCloseIfAllOk=0\r\nExpandTree=0\r\nLowPriority=0\r\nUseWorkDir=0\r\nNoSignatureCheck=1\r\n"
-    "WorkDir=/tmp/mervo.tmp\r\nLOG_FileName=/home/admin/corvinax.log\r\nSmart_File=/opt/tools/BASE/Smart\r\n"
-    "DeleteOld=0\r\nDeleteOldValue=77\r\nDeleteOldSilence=0\r\nDeleteOldCopy=1\r\nDeleteOldCopyPath=/home/admin\r\n"
+    "WorkDir=/home/admin/.cache/corvinax/work\r\nLOG_FileName=/home/admin/corvinax.log\r\nSmart_File=/opt/tools/BASE/Smart\r\n"
+    "DeleteOld=0\r\nDeleteOldValue=77\r\nDeleteOldSilence=0\r\nDeleteOldCopy=1\r\nDeleteOldCopyPath=/home/admin/.local/share/corvinax/removed\r\n"
     "MapWorkDrive=0\r\nWorkDrive=5\r\nLogin=\r\nPassword=\r\nAutoRun=0\r\nLogFileSizeMB=10\r\n";
 
 TEST_F(SettingsFile, WorkedExampleComesOutByteForByte)

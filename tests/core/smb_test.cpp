@@ -205,6 +205,29 @@ TEST_F(Smb, OldReportsAreCopiedAsideAndRemovedOnTheServer)
     EXPECT_TRUE(std::filesystem::is_empty(settings.workDir));
 }
 
+// Names that code page 1251 cannot hold reach their own file on the server, never a look-alike.
+TEST_F(Smb, ReportsAreReachedByTheNamesTheServerListed)
+{
+    const std::string old = report("OLD", {"01.01.2026 08:00:00=REMOVED Modem"});
+    writeFile(local + "/caf\xC3\xA9.ini", old);  // café.ini
+    const timespec longAgo[2] = {{1000000000, 0}, {1000000000, 0}};
+    ::utimensat(AT_FDCWD, (local + "/caf\xC3\xA9.ini").c_str(), longAgo, 0);
+    writeFile(local + "/\xE6\x97\xA5\xE6\x9C\xAC.ini", report("JAPAN", {"07.12.2026 08:00:00=ADDED Modem"}));
+    settings.checkDirs.push_back({unc, "2"});
+    settings.deleteOld = true;
+    settings.deleteOldSilence = true;
+    settings.deleteOldCopy = true;
+    settings.deleteOldCopyPath = dir.file("aside");
+    std::filesystem::create_directory(settings.deleteOldCopyPath);
+
+    smbRunner.StartCheck();
+
+    EXPECT_FALSE(test::fileExists(local + "/caf\xC3\xA9.ini"));
+    EXPECT_EQ(readFile(settings.deleteOldCopyPath + "/caf\xC3\xA9.ini"), old);
+    EXPECT_EQ(countNodesStartingWith("Удален файл " + unc + "\\caf?.ini"), 1);
+    EXPECT_EQ(countNodesStartingWith("Компьютер :JAPAN,"), 1);
+}
+
 TEST_F(Smb, AmnestyErasesTheChangeSectionsOfAReportOnTheServer)
 {
     writeFile(local + "/PC.ini", "[Info]\r\nComputer_Name=PC\r\n[Config_changes]\r\na=1\r\n[Post_Accounts]\r\nb=2\r\n");
@@ -237,6 +260,8 @@ TEST(SmbUrl, UncPathsBecomeUrlsInUtf8)
     EXPECT_EQ(SmbFiles::urlOf("\\\\SERVER\\cfg\\dept\\"), "smb://SERVER/cfg/dept");
     EXPECT_EQ(SmbFiles::urlOf("\\\\SERVER\\cfg\\100%#?"), "smb://SERVER/cfg/100%25%23%3F");
     EXPECT_EQ(SmbFiles::urlOf("\\\\SERVER\\отдел"), "smb://SERVER/\xD0\xBE\xD1\x82\xD0\xB4\xD0\xB5\xD0\xBB");
+    // A listed name goes as the server gave it, and is never a way into another folder.
+    EXPECT_EQ(SmbFiles::childUrl("\\\\SERVER\\cfg", "caf\xC3\xA9/%?.ini"), "smb://SERVER/cfg/caf\xC3\xA9%2F%25%3F.ini");
 }
 
 }  // namespace

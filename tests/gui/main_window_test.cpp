@@ -205,7 +205,8 @@ private Q_SLOTS:
         QCOMPARE(window->findChild<QComboBox*>(u"ComboBox1"_s)->currentText(), u"F:"_s);
         QCOMPARE(window->findChild<QComboBox*>(u"ComboBox1"_s)->count(), 26);
         QCOMPARE(window->findChild<QSpinBox*>(u"SpinEdit1"_s)->value(), 77);
-        QCOMPARE(window->findChild<PathEdit*>(u"DirectoryEdit2"_s)->text(), u"/tmp/mervo.tmp"_s);
+        QCOMPARE(window->findChild<PathEdit*>(u"DirectoryEdit2"_s)->text(),
+                 QString::fromStdString(m_dir->file(".cache/corvinax/work")));
         QCOMPARE(window->findChild<PathEdit*>(u"FilenameEdit1"_s)->text(), QString::fromStdString(m_dir->file("corvinax.log")));
         QCOMPARE(window->findChild<PathEdit*>(u"FilenameEdit2"_s)->text(), u"/opt/tools/BASE/Smart"_s);
         QVERIFY(window->findChild<QLineEdit*>(u"LoginName"_s)->isHidden());
