@@ -5,6 +5,7 @@
 #include "app/qt_dialogs.h"
 #include "app/version.h"
 #include "check/file_operations.h"
+#include "check/stop_request.h"
 #include "profile/native_text.h"
 
 #include <QApplication>
@@ -62,6 +63,8 @@ int main(int argc, char* argv[])
     if (window.unattended()) {
         // Nobody watches: the window is never shown, so nothing is painted while the run works.
         QApplication::setQuitOnLastWindowClosed(false);
+        // A scheduler's stop ends the run where the table and the settings file are whole.
+        stopOnTerminationSignals();
         QMetaObject::invokeMethod(&window, &MainWindow::runUnattended, Qt::QueuedConnection);
     } else {
         window.show();

@@ -129,10 +129,15 @@ void MainWindow::ToolbarButton971Click()
 
 void MainWindow::BitBtn1Click()
 {
+    saveAndClose({});
+}
+
+void MainWindow::saveAndClose(const StateValues& state)
+{
     DBGrid1->postEdit();
     ProfileFile file = openSettingsFile(m_options.settingsPath);
     try {
-        saveSettings(file, m_settings, m_clock);
+        saveSettings(file, m_settings, m_clock, state);
     } catch (const Error& error) {
         showMessage(error.what());
         return;
@@ -148,10 +153,12 @@ void MainWindow::runUnattended()
     int status = 0;
     if (!outcome.ran)
         status = 1;  // nothing to check, or no working directory
-    else if (!outcome.exported.has_value())
-        status = 3;  // the run stopped on an error before its export
-    else if (!*outcome.exported)
-        status = 2;  // the warehouse table could not be opened
+    else if (outcome.stoppedBy != 0)
+        status = 128 + outcome.stoppedBy;  // a signal asked to stop: nothing was changed
+    else if (!outcome.exported.has_value() || *outcome.exported == ExportResult::Failed)
+        status = 3;  // the run stopped on an error, or the table is damaged or could not be written
+    else if (*outcome.exported == ExportResult::NotOpened)
+        status = 2;  // the warehouse table is missing, or stayed locked or unreadable
     else if (!m_saved)
         status = 4;  // the settings could not be saved
     close();
@@ -237,9 +244,9 @@ void MainWindow::closeMainWindow()
     close();
 }
 
-void MainWindow::saveSettingsAndClose()
+void MainWindow::saveSettingsAndClose(const StateValues& state)
 {
-    BitBtn1Click();
+    saveAndClose(state);
 }
 
 }  // namespace corvinax

@@ -110,6 +110,7 @@ private:
     ResultNode* selectedNode() const;
     void setEnabledAndColoured(QWidget* widget, bool enabled);
     void placeSaveButton();
+    void saveAndClose(const StateValues& state);
 
     // RunView
     void showMessage(const std::string& text) override;
@@ -128,7 +129,7 @@ private:
     void minimise() override;
     void restore() override;
     void closeMainWindow() override;
-    void saveSettingsAndClose() override;
+    void saveSettingsAndClose(const StateValues& state) override;
 
     StartupOptions m_options;
     Dialogs& m_dialogs;

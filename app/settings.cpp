@@ -176,12 +176,14 @@ void loadSettings(ProfileFile& file, Settings& settings, const DefaultPaths& def
     loadCheckDirs(file, settings);
 }
 
-void saveSettings(ProfileFile& file, const Settings& settings, const Clock& clock)
+void saveSettings(ProfileFile& file, const Settings& settings, const Clock& clock, const StateValues& state)
 {
     ProfileUpdate update(file);
     saveConfig(file, settings, clock);
     saveStrings(file, settings);
     saveCheckDirs(file, settings);
+    for (const StateValue& value : state)
+        file.writeString(value.section, value.key, value.value);
     update.commit();
 }
 

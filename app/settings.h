@@ -77,6 +77,14 @@ struct Settings {
     static int clampDeleteOldDays(int days);
 };
 
+// A value of a state section (the newest key of a report) that a run found.
+struct StateValue {
+    std::string section;
+    std::string key;
+    std::string value;
+};
+using StateValues = std::vector<StateValue>;
+
 // Whether the first command-line argument selects warehouse mode: MERVOMODE or /S, in any case.
 bool selectsWarehouseMode(int argc, const char* const* argv);
 
@@ -87,8 +95,8 @@ ProfileFile openSettingsFile(const std::string& path);
 // command line's choice on entry and may be turned on by CloseIfAllOk above 1.
 void loadSettings(ProfileFile& file, Settings& settings, const DefaultPaths& defaults);
 
-// Writes [Config], [Strings] and [CheckDirs] as one replacement of the file; throws
-// ProfileWriteError and changes nothing when the file cannot be written.
-void saveSettings(ProfileFile& file, const Settings& settings, const Clock& clock);
+// Writes [Config], [Strings] and [CheckDirs], and the state values given, as one replacement of
+// the file; throws ProfileWriteError and changes nothing when the file cannot be written.
+void saveSettings(ProfileFile& file, const Settings& settings, const Clock& clock, const StateValues& state = {});
 
 }  // namespace corvinax

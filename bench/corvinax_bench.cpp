@@ -51,7 +51,7 @@ public:
     void minimise() override {}
     void restore() override {}
     void closeMainWindow() override {}
-    void saveSettingsAndClose() override {}
+    void saveSettingsAndClose(const StateValues&) override {}
 };
 
 struct Measure {

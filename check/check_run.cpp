@@ -9,6 +9,7 @@
 #include "check/report_read_ahead.h"
 #include "check/result_tree.h"
 #include "check/smart_decoder.h"
+#include "check/stop_request.h"
 #include "check/work_copy_folder.h"
 #include "output/warehouse_export.h"
 #include "profile/error.h"
@@ -114,6 +115,9 @@ void CheckRunner::StartCheck()
     } catch (const Error& error) {
         m_intake.dropWorkCopies();
         m_view.showMessage(error.what());
+    } catch (const RunStopped& stop) {
+        m_intake.dropWorkCopies();
+        m_outcome.stoppedBy = stop.signal;
     } catch (...) {
         m_intake.dropWorkCopies();
         throw;
@@ -192,19 +196,17 @@ void CheckRunner::RunConfigCheck()
         // times, and a run cut short keeps what was found up to its last write.
         m_stateFile->beginUpdate();
         m_stateWritten = std::chrono::steady_clock::now();
+        m_pendingState.clear();
         try {
             for (std::size_t i = 0; i < directoryCount; ++i) {
                 checkDirectory(i);
                 checkpointState();
             }
         } catch (...) {
-            try {
-                m_stateFile->commitUpdate();
-            } catch (const Error&) {
-            }
+            endStateUpdate();
             throw;
         }
-        m_stateFile->commitUpdate();
+        endStateUpdate();
         m_stateFile.reset();
         m_readDirectory.reset();
         m_intake.endRun();
@@ -217,8 +219,27 @@ void CheckRunner::RunConfigCheck()
         finishRun();
     }
     if (m_settings.warehouseMode) {
+        stopIfRequested();
         m_outcome.exported = WarehouseExport(m_settings, m_tree, m_view, m_clock, m_logHeader).WriteMervoDBF();
-        m_view.saveSettingsAndClose();
+        // What was found reaches the file only with the export that carried it to the table: after a
+        // failed export the next run finds the same violators and exports them again.
+        const bool written = *m_outcome.exported == ExportResult::Written;
+        m_view.saveSettingsAndClose(written ? m_pendingState : StateValues{});
+    }
+}
+
+// Outside warehouse mode the state found reaches the file at the end of the run, whatever ended it.
+void CheckRunner::endStateUpdate()
+{
+    if (m_settings.warehouseMode) {
+        m_stateFile->discardUpdate();
+        return;
+    }
+    try {
+        m_stateFile->commitUpdate();
+    } catch (const Error&) {
+        if (!std::uncaught_exceptions())
+            throw;
     }
 }
 
@@ -245,6 +266,7 @@ void CheckRunner::writeCheckLog()
 
 void CheckRunner::checkDirectory(std::size_t index)
 {
+    stopIfRequested();
     m_listedPath = m_settings.checkDirs[index].path;
     const int expected = parseCount(m_settings.checkDirs[index].expectedCount);
     m_directoryNode = nullptr;
@@ -306,6 +328,7 @@ void CheckRunner::checkReport(const ReportCandidate& candidate, std::size_t repo
                               ReportReadAhead* readAhead)
 {
     const std::string& name = candidate.name;
+    stopIfRequested();
     m_gauge2.position = static_cast<int>(m_singleDirectory ? reportIndex : directoryIndex);
     setGauge(RunView::Gauge::Directories, m_gauge2);
     const bool inPlace = readsInPlace();
@@ -337,8 +360,11 @@ void CheckRunner::checkReport(const ReportCandidate& candidate, std::size_t repo
     const bool storable = ProfileDocument::storableKey(name);
     if (storable && key == m_stateFile->readString(m_listedPath, name, ""))
         return;
-    if (storable)
+    if (storable) {
         m_stateFile->writeString(m_listedPath, name, key);
+        if (m_settings.warehouseMode)
+            m_pendingState.push_back({m_listedPath, name, std::string(key)});
+    }
     addViolator(Violation{report, name, batchLines(lines, batchPrefix(key))});
 }
 
@@ -411,8 +437,11 @@ void CheckRunner::showMessage(const std::string& text)
     m_view.showMessage(text);
 }
 
+// In warehouse mode no box waits for anyone, and the state waits for the export.
 void CheckRunner::flushState()
 {
+    if (m_settings.warehouseMode)
+        return;
     if (m_stateFile && m_stateFile->updating()) {
         m_stateFile->commitUpdate();
         m_stateFile->beginUpdate();

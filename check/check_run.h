@@ -7,6 +7,7 @@
 #include "check/report_intake.h"
 #include "check/run_view.h"
 #include "output/check_log.h"
+#include "output/warehouse_export.h"
 #include "profile/atomic_file.h"
 #include "profile/profile_file.h"
 
@@ -41,7 +42,8 @@ public:
     // mode only) could write the table.
     struct Outcome {
         bool ran = false;
-        std::optional<bool> exported;
+        std::optional<ExportResult> exported;
+        int stoppedBy = 0;  // the signal that stopped an unattended run, which then changed nothing
     };
     const Outcome& lastOutcome() const { return m_outcome; }
 
@@ -69,6 +71,7 @@ private:
     // A box must never find state values that are not yet on disk.
     void showMessage(const std::string& text);
     void flushState();
+    void endStateUpdate();
     // The state reaches the file between directories when it has waited long enough.
     void checkpointState();
 
@@ -85,6 +88,8 @@ private:
     Outcome m_outcome;
     // Per run.
     std::optional<ProfileFile> m_stateFile;
+    // Warehouse mode: the state values found, which reach the file only with a completed export.
+    StateValues m_pendingState;
     std::chrono::steady_clock::time_point m_stateWritten;
     bool m_background = false;
     bool m_singleDirectory = false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/dialogs.h"
+#include "app/settings.h"
 
 #include <string>
 
@@ -34,8 +35,9 @@ public:
     virtual void minimise() = 0;
     virtual void restore() = 0;
     virtual void closeMainWindow() = 0;
-    // The exit button: saves every setting and closes the program.
-    virtual void saveSettingsAndClose() = 0;
+    // The exit button: saves every setting, with the state values given in the same replacement
+    // of the file, and closes the program.
+    virtual void saveSettingsAndClose(const StateValues& state) = 0;
 };
 
 }  // namespace corvinax

@@ -1,112 +1,131 @@
 #include "output/dbf_table.h"
 
-#include "profile/error.h"
-#include "profile/native_text.h"
-
-#include <shapefil.h>
-
+#include <algorithm>
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace corvinax {
 
-struct DbfTable::Handle {
-    DBFHandle dbf = nullptr;
-    int lockFd = -1;
-    ~Handle()
-    {
-        if (dbf)
-            DBFClose(dbf);
-        if (lockFd >= 0)
-            ::close(lockFd);
+namespace {
+
+constexpr std::size_t kPrefixSize = 32;      // version, date, row count, header and record sizes
+constexpr std::size_t kDescriptorSize = 32;  // one per field
+constexpr char kFieldsEnd = '\x0D';
+constexpr char kEndOfFile = '\x1A';
+constexpr char kDeleted = '*';
+
+std::size_t littleEndian(const std::string& bytes, std::size_t at, std::size_t length)
+{
+    std::size_t value = 0;
+    for (std::size_t i = length; i-- > 0;)
+        value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
+    return value;
+}
+
+void putLittleEndian(std::string& bytes, std::size_t at, std::size_t length, std::size_t value)
+{
+    for (std::size_t i = 0; i < length; ++i, value >>= 8)
+        bytes[at + i] = static_cast<char>(value & 0xFF);
+}
+
+// The field descriptors up to their end mark; empty when they do not fill the record exactly.
+std::vector<DbfTable::Field> readFields(const std::string& bytes, std::size_t headerSize, std::size_t recordSize)
+{
+    std::vector<DbfTable::Field> fields;
+    std::size_t offset = 1;
+    std::size_t at = kPrefixSize;
+    for (; at + kDescriptorSize <= headerSize && bytes[at] != kFieldsEnd; at += kDescriptorSize) {
+        const char* name = bytes.data() + at;
+        DbfTable::Field field;
+        field.name.assign(name, strnlen(name, 11));
+        field.offset = offset;
+        field.width = static_cast<unsigned char>(bytes[at + 16]);
+        offset += field.width;
+        fields.push_back(std::move(field));
     }
-};
-
-std::unique_ptr<DbfTable> DbfTable::open(const std::string& path)
-{
-    auto handle = std::make_unique<Handle>();
-    const std::string native = nativePath(path);
-    // A whole-file write lock, as the dBASE engines of the other programs take and test it.
-    handle->lockFd = ::open(native.c_str(), O_RDWR | O_CLOEXEC);
-    struct flock lock {};
-    lock.l_type = F_WRLCK;
-    lock.l_whence = SEEK_SET;
-    if (handle->lockFd < 0 || ::fcntl(handle->lockFd, F_SETLK, &lock) != 0)
-        return nullptr;
-    handle->dbf = DBFOpen(native.c_str(), "rb+");
-    if (!handle->dbf)
-        return nullptr;
-    return std::unique_ptr<DbfTable>(new DbfTable(std::move(handle), path));
+    if (at >= headerSize || bytes[at] != kFieldsEnd || offset != recordSize)
+        fields.clear();
+    return fields;
 }
 
-DbfTable::DbfTable(std::unique_ptr<Handle> handle, std::string path)
-    : m_handle(std::move(handle)), m_path(std::move(path))
+}  // namespace
+
+std::optional<DbfTable> DbfTable::parse(std::string bytes)
 {
+    if (bytes.size() < kPrefixSize + 1)
+        return std::nullopt;
+    DbfTable table;
+    table.m_rows = littleEndian(bytes, 4, 4);
+    table.m_headerSize = littleEndian(bytes, 8, 2);
+    table.m_recordSize = littleEndian(bytes, 10, 2);
+    if (table.m_headerSize < kPrefixSize + 1 || table.m_recordSize < 1 || table.m_headerSize > bytes.size())
+        return std::nullopt;
+    const std::size_t records = bytes.size() - table.m_headerSize;
+    const bool endMark = records % table.m_recordSize == 1 && bytes.back() == kEndOfFile;
+    if (records / table.m_recordSize != table.m_rows || (records % table.m_recordSize != 0 && !endMark))
+        return std::nullopt;
+    table.m_fields = readFields(bytes, table.m_headerSize, table.m_recordSize);
+    if (table.m_fields.empty())
+        return std::nullopt;
+    table.m_bytes = std::move(bytes);
+    return table;
 }
 
-DbfTable::~DbfTable() = default;
-
-int DbfTable::rowCount() const
+const char* DbfTable::recordStart(std::size_t row) const
 {
-    return DBFGetRecordCount(m_handle->dbf);
+    return m_bytes.data() + m_headerSize + row * m_recordSize;
 }
 
-int DbfTable::fieldCount() const
+bool DbfTable::isDeleted(std::size_t row) const
 {
-    return DBFGetFieldCount(m_handle->dbf);
+    return *recordStart(row) == kDeleted;
 }
 
-int DbfTable::fieldIndex(const char* name) const
+std::string_view DbfTable::record(std::size_t row) const
 {
-    return DBFGetFieldIndex(m_handle->dbf, name);
+    return {recordStart(row), m_recordSize};
 }
 
-std::string DbfTable::fieldName(int field) const
+std::string_view DbfTable::value(std::size_t row, std::size_t field) const
 {
-    char name[XBASE_FLDNAME_LEN_READ + 1] = {};
-    int width = 0;
-    int decimals = 0;
-    DBFGetFieldInfo(m_handle->dbf, field, name, &width, &decimals);
-    return name;
+    std::string_view text(recordStart(row) + m_fields[field].offset, m_fields[field].width);
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\0'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\0'))
+        text.remove_suffix(1);
+    return text;
 }
 
-bool DbfTable::isDeleted(int row) const
+DbfTable::Builder::Builder(const DbfTable& layout, int year, int month, int day)
+    : m_layout(layout), m_bytes(layout.m_bytes, 0, layout.m_headerSize)
 {
-    return DBFIsRecordDeleted(m_handle->dbf, row) != 0;
+    m_bytes[1] = static_cast<char>(year - 1900);
+    m_bytes[2] = static_cast<char>(month);
+    m_bytes[3] = static_cast<char>(day);
 }
 
-// shapelib hands out every value in one buffer of the handle: it is copied before the next call.
-std::string DbfTable::read(int row, int field) const
+void DbfTable::Builder::appendRecord(std::string_view record)
 {
-    const char* value = DBFReadStringAttribute(m_handle->dbf, row, field);
-    return value ? std::string(value) : std::string();
+    m_bytes.append(record);
+    ++m_rows;
 }
 
-void DbfTable::markDeleted(int row)
+void DbfTable::Builder::appendRow(const std::array<std::string, 4>& values)
 {
-    if (!DBFMarkRecordDeleted(m_handle->dbf, row, 1))
-        throw Error("Cannot delete a row of " + m_path);
-}
-
-void DbfTable::append(const std::array<std::string, 4>& values)
-{
-    const int row = rowCount();
-    for (int field = 0; field < 4; ++field) {
-        // A value longer than its field is cut by the engine, which then reports FALSE.
-        DBFWriteStringAttribute(m_handle->dbf, row, field, values[static_cast<std::size_t>(field)].c_str());
+    const std::size_t start = m_bytes.size();
+    m_bytes.append(m_layout.m_recordSize, ' ');
+    for (std::size_t i = 0; i < values.size() && i < m_layout.m_fields.size(); ++i) {
+        const Field& field = m_layout.m_fields[i];
+        const std::size_t length = std::min(values[i].size(), field.width);
+        std::memcpy(m_bytes.data() + start + field.offset, values[i].data(), length);
     }
-    if (rowCount() != row + 1)
-        throw Error("Cannot write a row of " + m_path);
+    ++m_rows;
 }
 
-void DbfTable::close(int year, int month, int day)
+std::string DbfTable::Builder::finish()
 {
-    DBFSetLastModifiedDate(m_handle->dbf, year - 1900, month, day);
-    DBFClose(m_handle->dbf);
-    m_handle->dbf = nullptr;
-    ::close(m_handle->lockFd);
-    m_handle->lockFd = -1;
+    putLittleEndian(m_bytes, 4, 4, m_rows);
+    m_bytes += kEndOfFile;
+    return std::move(m_bytes);
 }
 
 }  // namespace corvinax

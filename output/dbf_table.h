@@ -1,45 +1,68 @@
 #pragma once
 
-// A dBASE table, through shapelib. Rows are addressed by their position; a deleted row is only
-// marked, as the dBASE engines of the other programs that share the table expect.
+// A dBASE table held as the bytes of its file. The export never edits a table in place: it reads
+// the whole file, checks that header, field layout, row count and record length agree with its
+// size, and builds the new table from the old header byte for byte, so that the other programs
+// that share the table find it as their engines wrote it.
 
 #include <array>
-#include <memory>
+#include <cstddef>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace corvinax {
 
 class DbfTable {
 public:
-    // nullptr when the file cannot be opened as a dBASE table for reading and writing, or another
-    // program holds a lock on it. The table stays locked for this program until it is closed.
-    static std::unique_ptr<DbfTable> open(const std::string& path);
-    ~DbfTable();
-    DbfTable(const DbfTable&) = delete;
-    DbfTable& operator=(const DbfTable&) = delete;
+    struct Field {
+        std::string name;
+        std::size_t offset = 0;  // in the record, after the deletion flag
+        std::size_t width = 0;
+    };
 
-    int rowCount() const;
-    int fieldCount() const;
-    // -1 when the table has no such field (names compared without regard to case).
-    int fieldIndex(const char* name) const;
-    std::string fieldName(int field) const;
-    bool isDeleted(int row) const;
-    // The value without its padding blanks.
-    std::string read(int row, int field) const;
+    // nullopt when the bytes are no whole table: too short for a header, a field layout that does
+    // not fill the record, or a header, row count or record length that disagree with the size.
+    static std::optional<DbfTable> parse(std::string bytes);
 
-    // Each throws Error when the engine refuses.
-    void markDeleted(int row);
-    // A new row from the values of the first four fields; longer values are cut to the field.
-    void append(const std::array<std::string, 4>& values);
-    // Writes the header (row count, date of the last change: year, month, day) and closes.
-    void close(int year, int month, int day);
+    const std::vector<Field>& fields() const { return m_fields; }
+    std::size_t rowCount() const { return m_rows; }
+    bool isDeleted(std::size_t row) const;
+    // The record as stored, deletion flag first.
+    std::string_view record(std::size_t row) const;
+    // A field's value without the blanks around it.
+    std::string_view value(std::size_t row, std::size_t field) const;
+
+    // Builds a table with this one's header (all of it but the row count and the date of the last
+    // change) and the rows given to it.
+    class Builder {
+    public:
+        Builder(const DbfTable& layout, int year, int month, int day);
+        // A record as another table stored it, taken as it is.
+        void appendRecord(std::string_view record);
+        // A new live row from the values of the first four fields, each cut to its field's width;
+        // every other field is blank.
+        void appendRow(const std::array<std::string, 4>& values);
+        std::size_t rowCount() const { return m_rows; }
+        // The whole file: header, records and the end-of-file mark.
+        std::string finish();
+
+    private:
+        const DbfTable& m_layout;
+        std::string m_bytes;
+        std::size_t m_rows = 0;
+    };
 
 private:
-    struct Handle;
-    explicit DbfTable(std::unique_ptr<Handle> handle, std::string path);
+    DbfTable() = default;
+    const char* recordStart(std::size_t row) const;
 
-    std::unique_ptr<Handle> m_handle;
-    std::string m_path;
+    std::string m_bytes;
+    std::vector<Field> m_fields;
+    std::size_t m_headerSize = 0;
+    std::size_t m_recordSize = 0;
+    std::size_t m_rows = 0;
 };
 
 }  // namespace corvinax

@@ -3,10 +3,10 @@
 #include "app/calendar.h"
 #include "app/clock.h"
 #include "app/settings.h"
-#include "check/file_operations.h"
 #include "check/result_tree.h"
 #include "check/run_view.h"
-#include "output/dbf_table.h"
+#include "check/stop_request.h"
+#include "output/warehouse_table_file.h"
 #include "profile/error.h"
 #include "profile/text.h"
 
@@ -49,13 +49,18 @@ std::string limitText(const LocalDateTime& day, bool fourDigitYear)
     return text;
 }
 
-// Checks that the four fields stand first, in order, before anything in the table is changed.
-void requireFields(const DbfTable& table, const std::string& name)
+constexpr std::size_t kUnoField = 0;
+constexpr std::size_t kGroupField = 1;
+constexpr std::size_t kNameField = 2;
+constexpr std::size_t kTextField = 3;
+
+// Rows are written by position and read back by name: the four fields must stand first, in order.
+bool hasTheFourFields(const DbfTable& table)
 {
-    for (std::size_t i = 0; i < kFields.size(); ++i) {
-        if (static_cast<int>(i) >= table.fieldCount() || table.fieldName(static_cast<int>(i)) != kFields[i])
-            throw Error("The table " + name + " must begin with the fields UNO, GROUP, NAME and TEXT");
-    }
+    const auto& fields = table.fields();
+    return fields.size() >= kFields.size() &&
+           std::equal(kFields.begin(), kFields.end(), fields.begin(),
+                      [](const char* name, const DbfTable::Field& field) { return field.name == name; });
 }
 
 }  // namespace
@@ -87,46 +92,23 @@ bool passesDateFilter(const std::string& entry, const std::string& longLimit, co
 }
 
 WarehouseExport::WarehouseExport(const Settings& settings, const ResultTree& tree, RunView& view, const Clock& clock,
-                                 LogHeader logHeader)
-    : m_settings(settings), m_tree(tree), m_view(view), m_clock(clock), m_logHeader(std::move(logHeader))
+                                 LogHeader logHeader, std::chrono::milliseconds lockWait)
+    : m_settings(settings), m_tree(tree), m_view(view), m_clock(clock), m_logHeader(std::move(logHeader)),
+      m_lockWait(lockWait)
 {
 }
 
-bool WarehouseExport::WriteMervoDBF()
+ExportResult WarehouseExport::WriteMervoDBF()
 {
     m_progress = {now() + " начало записи в базы Mervo.exe"};
     const std::string& name = m_settings.warehouseTable;
-    std::unique_ptr<DbfTable> table;
-    if (isRegularFile(name)) {
-        table = DbfTable::open(name);
-        if (!table)
-            m_progress.push_back("- Ошибка открытия базы :" + name);
-    } else {
-        m_progress.push_back("- Файл не найден :" + name);
-    }
-    if (!table)
-        m_view.showMessage(m_progress.back());
-
-    if (table) {
-        requireFields(*table, name);
-        std::vector<std::string> kept = filterByDate(readOwnRows(*table));
-        std::vector<std::string> alarms;
-        phase("Scan..");
-        scanTree(kept, alarms);
-        phase("Sort..");
-        std::sort(kept.begin(), kept.end(), collatesBefore);
-        // An entry read back from the table that the tree brings again is written once.
-        kept.erase(std::unique(kept.begin(), kept.end()), kept.end());
-        m_view.setApplicationTitle("Write..");
-        removeOwnRows(*table);
-        m_view.pumpEvents();
-        writeAlarms(*table, alarms);
-        writeGroups(*table, kept);
-        m_progress.push_back("- Записано в " + name + " строк : " + std::to_string(kept.size()));
-        if (!alarms.empty())
-            m_progress.push_back("- Записано критических предупреждений : " + std::to_string(alarms.size()));
-        const LocalDateTime today = m_clock.now();
-        table->close(today.year, today.month, today.day);
+    WarehouseTableFile file(name, m_lockWait);
+    std::string bytes;
+    ExportResult result = ExportResult::NotOpened;
+    switch (file.open(bytes)) {
+    case WarehouseTableFile::Opening::Missing: report("- Файл не найден :" + name); break;
+    case WarehouseTableFile::Opening::Unavailable: report("- Ошибка открытия базы :" + name); break;
+    case WarehouseTableFile::Opening::Opened: result = exportInto(file, std::move(bytes)); break;
     }
     m_progress.push_back(now() + " работа закончена");
     // The table is written by now: a log that cannot take the progress lines is only reported.
@@ -135,22 +117,56 @@ bool WarehouseExport::WriteMervoDBF()
     } catch (const Error& error) {
         m_view.showMessage(error.what());
     }
-    return table != nullptr;
+    return result;
 }
 
-std::vector<std::string> WarehouseExport::readOwnRows(DbfTable& table)
+// The new table is built whole in memory from the old one's header, the other writers' live rows
+// in their order and the own rows, and takes the old one's place in one step.
+ExportResult WarehouseExport::exportInto(WarehouseTableFile& file, std::string bytes)
+{
+    const std::string& name = m_settings.warehouseTable;
+    const std::optional<DbfTable> table = DbfTable::parse(std::move(bytes));
+    if (!table || !hasTheFourFields(*table)) {
+        report("- База повреждена :" + name);
+        return ExportResult::Failed;
+    }
+    std::vector<std::string> kept = filterByDate(readOwnRows(*table));
+    std::vector<std::string> alarms;
+    phase("Scan..");
+    scanTree(kept, alarms);
+    phase("Sort..");
+    std::sort(kept.begin(), kept.end(), collatesBefore);
+    // An entry read back from the table that the tree brings again is written once.
+    kept.erase(std::unique(kept.begin(), kept.end()), kept.end());
+    m_view.setApplicationTitle("Write..");
+    const LocalDateTime today = m_clock.now();
+    DbfTable::Builder builder(*table, today.year, today.month, today.day);
+    keepOtherRows(*table, builder);
+    m_view.pumpEvents();
+    writeAlarms(builder, alarms);
+    writeGroups(builder, kept);
+    stopIfRequested();
+    std::string error;
+    if (!file.replace(builder.finish(), error)) {
+        stopIfRequested();
+        report("- Ошибка записи базы :" + name + " (" + error + ")");
+        return ExportResult::Failed;
+    }
+    m_progress.push_back("- Записано в " + name + " строк : " + std::to_string(kept.size()));
+    if (!alarms.empty())
+        m_progress.push_back("- Записано критических предупреждений : " + std::to_string(alarms.size()));
+    return ExportResult::Written;
+}
+
+std::vector<std::string> WarehouseExport::readOwnRows(const DbfTable& table)
 {
     m_view.setApplicationTitle("Read..");
-    const int uno = table.fieldIndex("UNO");
-    const int group = table.fieldIndex("GROUP");
-    const int name = table.fieldIndex("NAME");
-    const int text = table.fieldIndex("TEXT");
     std::vector<std::string> read;
-    for (int row = 0; row < table.rowCount(); ++row) {
-        if (table.isDeleted(row) || table.read(row, name) != kOwnName)
+    for (std::size_t row = 0; row < table.rowCount(); ++row) {
+        if (table.isDeleted(row) || table.value(row, kNameField) != kOwnName)
             continue;
-        read.push_back(trimmed(table.read(row, uno)) + " " + trimmed(table.read(row, group)) + "=" +
-                       trimmed(table.read(row, text)));
+        read.push_back(trimmed(table.value(row, kUnoField)) + " " + trimmed(table.value(row, kGroupField)) + "=" +
+                       trimmed(table.value(row, kTextField)));
     }
     m_progress.push_back("- Считано из " + m_settings.warehouseTable + " строк : " + std::to_string(read.size()));
     return read;
@@ -189,27 +205,26 @@ void WarehouseExport::scanTree(std::vector<std::string>& kept, std::vector<std::
     });
 }
 
-void WarehouseExport::removeOwnRows(DbfTable& table)
+void WarehouseExport::keepOtherRows(const DbfTable& table, DbfTable::Builder& builder)
 {
-    const int name = table.fieldIndex("NAME");
-    for (int row = 0; row < table.rowCount(); ++row) {
-        if (!table.isDeleted(row) && table.read(row, name) == kOwnName)
-            table.markDeleted(row);
+    for (std::size_t row = 0; row < table.rowCount(); ++row) {
+        if (!table.isDeleted(row) && table.value(row, kNameField) != kOwnName)
+            builder.appendRecord(table.record(row));
     }
 }
 
-void WarehouseExport::writeAlarms(DbfTable& table, const std::vector<std::string>& alarms)
+void WarehouseExport::writeAlarms(DbfTable::Builder& builder, const std::vector<std::string>& alarms)
 {
     for (const std::string& alarm : alarms) {
         const std::size_t equals = alarm.find('=');
         const std::size_t split = equals == std::string::npos ? 0 : equals;
         const std::size_t textStart = equals == std::string::npos ? 0 : equals + 1;
-        table.append({kAlarmGroup, alarm.substr(0, split), kOwnName, alarm.substr(textStart, kMaxText)});
+        builder.appendRow({kAlarmGroup, alarm.substr(0, split), kOwnName, alarm.substr(textStart, kMaxText)});
     }
 }
 
 // Consecutive entries of one computer form a group of at most MaxLines rows (0: no limit).
-void WarehouseExport::writeGroups(DbfTable& table, const std::vector<std::string>& kept) const
+void WarehouseExport::writeGroups(DbfTable::Builder& builder, const std::vector<std::string>& kept) const
 {
     std::string groupMac;
     int rows = 0;
@@ -225,9 +240,16 @@ void WarehouseExport::writeGroups(DbfTable& table, const std::vector<std::string
         const std::size_t keyStart = std::min(blank + 1, entry.size());
         const std::size_t keyEnd = equals == std::string::npos ? keyStart : std::max(equals, keyStart);
         const std::string text = equals == std::string::npos ? std::string() : entry.substr(equals + 1, kMaxText);
-        table.append({groupMac, entry.substr(keyStart, keyEnd - keyStart), kOwnName, text});
+        builder.appendRow({groupMac, entry.substr(keyStart, keyEnd - keyStart), kOwnName, text});
         ++rows;
     }
+}
+
+// A line for the log that the person (or standard error, unattended) also sees at once.
+void WarehouseExport::report(const std::string& line)
+{
+    m_progress.push_back(line);
+    m_view.showMessage(line);
 }
 
 void WarehouseExport::phase(const char* title)

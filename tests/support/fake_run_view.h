@@ -46,7 +46,12 @@ public:
     void minimise() override { events.push_back("minimise"); }
     void restore() override { events.push_back("restore"); }
     void closeMainWindow() override { events.push_back("close"); }
-    void saveSettingsAndClose() override { events.push_back("save and close"); }
+    void saveSettingsAndClose(const StateValues& state) override
+    {
+        events.push_back("save and close");
+        savedState = state;
+    }
+    StateValues savedState;
 
     struct GaugeState {
         int maximum = 0;
