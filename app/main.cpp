@@ -6,6 +6,7 @@
 #include "app/version.h"
 #include "check/file_operations.h"
 #include "check/stop_request.h"
+#include "profile/atomic_file.h"
 #include "profile/native_text.h"
 
 #include <QApplication>
@@ -51,6 +52,7 @@ int main(int argc, char* argv[])
     const std::string home = homeDirectory();
     options.settingsPath = settingsFilePath(programDirectory, home);
     createDirectories(options.settingsPath.substr(0, options.settingsPath.rfind('/')));
+    removeInterruptedReplacements(options.settingsPath);
     options.executablePath = executablePath();
     options.defaults = DefaultPaths::forThisMachine(programDirectory, home, runtimeDirectory());
     options.warehouseFromCommandLine = selectsWarehouseMode(argc, argv);

@@ -6,9 +6,12 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace corvinax {
 
@@ -190,6 +193,34 @@ bool replaceFileAtomically(const std::string& path, std::string_view bytes, bool
     if (folder.get() >= 0)
         (void)::fsync(folder.get());
     return true;
+}
+
+void removeInterruptedReplacements(const std::string& path)
+{
+    if (path.empty() || isUncPath(path))
+        return;
+    const std::string target = resolveLink(nativePath(path));
+    const std::string directory = directoryOf(target);
+    const std::string prefix = "." + target.substr(target.rfind('/') + 1) + ".";
+    constexpr std::size_t kSuffix = 6;  // mkstemp's
+    constexpr time_t kOldEnough = 60;
+    FileDescriptor folder(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    DIR* listing = folder.get() >= 0 ? ::fdopendir(::dup(folder.get())) : nullptr;
+    if (!listing)
+        return;
+    std::vector<std::string> leftovers;
+    const time_t now = ::time(nullptr);
+    while (const dirent* entry = ::readdir(listing)) {
+        const std::string_view name = entry->d_name;
+        struct stat info {};
+        if (name.size() == prefix.size() + kSuffix && name.starts_with(prefix) &&
+            ::fstatat(folder.get(), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode) &&
+            info.st_uid == ::geteuid() && now - info.st_mtime > kOldEnough)
+            leftovers.emplace_back(name);
+    }
+    ::closedir(listing);
+    for (const std::string& name : leftovers)
+        ::unlinkat(folder.get(), name.c_str(), 0);
 }
 
 }  // namespace corvinax

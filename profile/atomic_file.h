@@ -44,4 +44,8 @@ private:
 // A new file is readable by its owner only when ownerOnly is set, else as the umask allows.
 bool replaceFileAtomically(const std::string& path, std::string_view bytes, bool ownerOnly = false);
 
+// Removes the new files that replacements of the file at path left when the process was killed
+// before their rename: the running user's own, and older than a replacement could take.
+void removeInterruptedReplacements(const std::string& path);
+
 }  // namespace corvinax

@@ -1,3 +1,4 @@
+#include "profile/atomic_file.h"
 #include "profile/error.h"
 #include "profile/profile_file.h"
 #include "support/temp_dir.h"
@@ -6,6 +7,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace corvinax {
@@ -163,6 +165,35 @@ TEST(ProfileReplace, KeepsPermissionsAndLinks)
     EXPECT_EQ(info.st_mode & 07777, 0640u);
     // Nothing is left beside the file.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
+}
+
+// A replacement killed before its rename leaves its new file; the next start removes it, and only it.
+TEST(ProfileReplace, WhatAKilledReplacementLeftGoesAtTheNextStart)
+{
+    TempDir dir;
+    const std::string path = dir.file("corvinax.ini");
+    writeFile(path, "[Config]\r\n");
+    struct Entry {
+        const char* name;
+        bool old;
+        bool stays;
+    };
+    const Entry entries[] = {
+        {".corvinax.ini.Ab12Cd", true, false},  // left by a killed save
+        {".corvinax.ini.Xy34Zw", false, true},  // a save that may still be under way
+        {".corvinax.ini.backup1", true, true},  // not a name a replacement makes
+        {".other.ini.Ab12Cd", true, true},      // another file's
+    };
+    for (const Entry& entry : entries) {
+        writeFile(dir.file(entry.name), "x");
+        const time_t when = entry.old ? 1'000'000'000 : ::time(nullptr);
+        const timespec times[2] = {{when, 0}, {when, 0}};
+        ::utimensat(AT_FDCWD, dir.file(entry.name).c_str(), times, 0);
+    }
+    removeInterruptedReplacements(path);
+    for (const Entry& entry : entries)
+        EXPECT_EQ(std::filesystem::exists(dir.file(entry.name)), entry.stays) << entry.name;
+    EXPECT_EQ(readFile(path), "[Config]\r\n");
 }
 
 TEST(ProfileUpdate, WritesReachTheFileTogetherOnCommit)
