@@ -175,19 +175,51 @@ bool SmbFiles::readUrl(const std::string& url, std::string& bytes)
     return ok;
 }
 
+bool SmbFiles::writeAll(SMBCFILE* file, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t written = smbc_getFunctionWrite(m_context)(m_context, file, bytes.data(), bytes.size());
+        if (written <= 0)
+            return false;
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
 bool SmbFiles::writeFile(const std::string& url, std::string_view bytes)
 {
     SMBCFILE* file = smbc_getFunctionCreat(m_context)(m_context, url.c_str(), 0644);
     if (!file)
         return false;
-    bool ok = true;
-    while (ok && !bytes.empty()) {
-        const ssize_t written = smbc_getFunctionWrite(m_context)(m_context, file, bytes.data(), bytes.size());
-        ok = written > 0;
-        if (ok)
-            bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
+    const bool ok = writeAll(file, bytes);
     return smbc_getFunctionClose(m_context)(m_context, file) == 0 && ok;
+}
+
+bool SmbFiles::rename(const std::string& from, const std::string& to)
+{
+    return ready() &&
+           smbc_getFunctionRename(m_context)(m_context, urlOf(from).c_str(), m_context, urlOf(to).c_str()) == 0;
+}
+
+// The client here cannot seek within a file it writes: the log is read and replaced as a whole,
+// which also leaves it whole when the link drops in the middle.
+bool SmbFiles::append(const std::string& path, std::string_view bytes, std::string_view header)
+{
+    if (!ready())
+        return false;
+    const std::string url = urlOf(path);
+    std::string contents;
+    struct stat info {};
+    if (smbc_getFunctionStat(m_context)(m_context, url.c_str(), &info) == 0) {
+        if (!readUrl(url, contents))
+            return false;
+    } else if (errno == ENOENT) {
+        contents = header;
+    } else {
+        return false;
+    }
+    contents += bytes;
+    return replaceUrl(url, contents);
 }
 
 // A new file beside the old one, then a rename over it: a reader sees the old file or the new one.

@@ -11,6 +11,8 @@
 #include <utility>
 
 struct _SMBCCTX;
+struct _SMBCFILE;
+using SMBCFILE = _SMBCFILE;
 
 namespace corvinax {
 
@@ -33,6 +35,8 @@ public:
     RemoteStat stat(const std::string& path) override;
     std::optional<std::vector<RemoteEntry>> list(const std::string& directory) override;
     bool remove(const std::string& path) override;
+    bool rename(const std::string& from, const std::string& to) override;
+    bool append(const std::string& path, std::string_view bytes, std::string_view header) override;
     bool readChild(const std::string& directory, std::string_view native, std::string& bytes) override;
     bool replaceChild(const std::string& directory, std::string_view native, std::string_view bytes) override;
     bool removeChild(const std::string& directory, std::string_view native) override;
@@ -51,6 +55,7 @@ private:
                              int workgroupLength, char* user, int userLength, char* password, int passwordLength);
     bool ready();
     bool writeFile(const std::string& url, std::string_view bytes);
+    bool writeAll(SMBCFILE* file, std::string_view bytes);
     bool readUrl(const std::string& url, std::string& bytes);
     bool replaceUrl(const std::string& url, std::string_view bytes);
     bool removeUrl(const std::string& url);

@@ -4,6 +4,7 @@
 #include "profile/atomic_file.h"
 #include "profile/error.h"
 #include "profile/native_text.h"
+#include "profile/remote_files.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -126,6 +127,15 @@ void CheckLog::appendLines(const std::vector<std::string>& lines)
 // A failed delete or rename is let pass: the block then goes to the big file.
 void CheckLog::rotateIfLarger(int sizeLimitMB)
 {
+    if (isUncPath(m_path)) {
+        RemoteFiles* remote = remoteFiles();
+        const RemoteStat log = remote ? remote->stat(m_path) : RemoteStat{};
+        if (sizeLimitMB > 0 && log.exists && !log.directory && log.size > std::int64_t{sizeLimitMB} * 1048576) {
+            remote->remove(rotatedLogName(m_path));
+            remote->rename(m_path, rotatedLogName(m_path));
+        }
+        return;
+    }
     struct stat info {};
     if (sizeLimitMB <= 0 || ::stat(nativePath(m_path).c_str(), &info) != 0 || !S_ISREG(info.st_mode))
         return;
@@ -138,6 +148,11 @@ void CheckLog::rotateIfLarger(int sizeLimitMB)
 
 CheckLog::BlockWriter::BlockWriter(const std::string& path, const LogHeader& header) : m_path(path)
 {
+    if (isUncPath(m_path)) {
+        m_remote = true;
+        m_header = header.caption + "\r\n" + header.executablePath + "\r\n\r\n";
+        return;
+    }
     const std::string native = nativePath(m_path);
     m_fd = ::open(native.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (m_fd >= 0) {
@@ -164,6 +179,8 @@ CheckLog::BlockWriter::~BlockWriter()
 
 void CheckLog::BlockWriter::writeIfFull()
 {
+    if (m_remote)
+        return;
     // A run of a hundred thousand violators makes a block of tens of megabytes: it goes to the
     // file piece by piece instead of being held whole.
     constexpr std::size_t kPiece = 1 << 20;
@@ -190,6 +207,13 @@ void CheckLog::BlockWriter::fail(int error)
 
 void CheckLog::BlockWriter::finish()
 {
+    if (m_remote) {
+        RemoteFiles* remote = remoteFiles();
+        errno = EIO;
+        if (!remote || !remote->append(m_path, m_buffer, m_header))
+            throw Error(ioErrorText(errno, m_path));
+        return;
+    }
     write();
     const int fd = std::exchange(m_fd, -1);
     if (::close(fd) != 0)

@@ -61,6 +61,8 @@ private:
         [[noreturn]] void fail(int error);
 
         const std::string& m_path;
+        bool m_remote = false;  // a log on a share goes there whole at the end
+        std::string m_header;   // a new log's first lines, for a log on a share
         int m_fd = -1;
         bool m_sized = false;
         long long m_sizeBefore = 0;

@@ -42,6 +42,10 @@ public:
     // nullopt when the directory cannot be listed.
     virtual std::optional<std::vector<RemoteEntry>> list(const std::string& directory) = 0;
     virtual bool remove(const std::string& path) = 0;
+    virtual bool rename(const std::string& from, const std::string& to) = 0;
+    // Appends bytes at the end of the file, creating it with header first when it is missing; a
+    // write cut short is taken back. false on any failure, with errno set.
+    virtual bool append(const std::string& path, std::string_view bytes, std::string_view header) = 0;
 
     // The same for a file of a directory named by the bytes its listing gave (RemoteEntry::native),
     // so that a name that program text cannot hold still names that file and no other.

@@ -5,6 +5,7 @@
 #include "check_run_fixture.h"
 #include "output/result_actions.h"
 #include "profile/profile_file.h"
+#include "support/dbf_files.h"
 
 #include <csignal>
 #include <fcntl.h>
@@ -226,6 +227,33 @@ TEST_F(Smb, ReportsAreReachedByTheNamesTheServerListed)
     EXPECT_EQ(readFile(settings.deleteOldCopyPath + "/caf\xC3\xA9.ini"), old);
     EXPECT_EQ(countNodesStartingWith("Удален файл " + unc + "\\caf?.ini"), 1);
     EXPECT_EQ(countNodesStartingWith("Компьютер :JAPAN,"), 1);
+}
+
+// The warehouse table and the check log may lie on a share: the table is replaced there as a
+// whole, the log is appended to.
+TEST_F(Smb, TheWarehouseTableAndTheLogOnAShare)
+{
+    writeFile(local + "/PC.ini", report("PC", {"07.12.2026 08:00:00=ADDED Modem"}));
+    test::createWarehouseTable(local + "/other.dbf", {{"1", "01.01.2000 10:00:00", "STOCK", "kept"}});
+    settings.checkDirs.push_back({unc, "1"});
+    settings.warehouseMode = true;
+    settings.warehouseTable = unc + "\\other.dbf";
+    settings.logFileName = unc + "\\check.log";
+
+    smbRunner.StartCheck();
+
+    EXPECT_EQ(smbRunner.lastOutcome().exported, ExportResult::Written);
+    EXPECT_EQ(test::readWithDbfread(local + "/other.dbf").rows,
+              (std::vector<std::string>{"1|01.01.2000 10:00:00|STOCK|kept", "|07.12.2026 08:00:00|CORVINAX|ADDED Modem"}));
+    const std::string log = readFile(local + "/check.log");
+    EXPECT_TRUE(log.starts_with(logHeader.caption + "\r\n"));
+    EXPECT_NE(log.find("Компьютер :PC,"), std::string::npos);
+    EXPECT_NE(log.find("- Записано в " + settings.warehouseTable + " строк : 1"), std::string::npos);
+
+    settings.warehouseTable = "\\\\127.0.0.1\\cfg\\missing\\other.dbf";
+    smbRunner.StartCheck();
+    EXPECT_EQ(smbRunner.lastOutcome().exported, ExportResult::NotOpened);
+    EXPECT_EQ(view.messages.back(), "- Файл не найден :" + settings.warehouseTable);
 }
 
 TEST_F(Smb, AmnestyErasesTheChangeSectionsOfAReportOnTheServer)
