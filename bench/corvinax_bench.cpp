@@ -11,6 +11,7 @@
 #include "check/result_tree.h"
 #include "check/ring_file_reader.h"
 #include "check/smart_decoder.h"
+#include "output/warehouse_export.h"
 #include "profile/atomic_file.h"
 #include "profile/profile_file.h"
 
@@ -178,6 +179,54 @@ Measure warehouse(const bench::GeneratedNetwork& network, bool withDirectories)
     });
 }
 
+// The findings of a first run over n computers, five change lines each, as the export meets them.
+void fillTree(ResultTree& tree, std::size_t n)
+{
+    ResultNode* folder = nullptr;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i % 5000 == 0)
+            folder = &tree.addTopLevel("/srv/cfg/dept" + std::to_string(i / 5000));
+        ResultNode& computer = tree.addChild(*folder, "Компьютер :PC-" + std::to_string(i) + ", Пользователь :ivanov");
+        char mac[32];
+        std::snprintf(mac, sizeof mac, "00-0C-29-%02zX-%02zX-%02zX", i >> 16 & 0xFF, i >> 8 & 0xFF, i & 0xFF);
+        SetAdditional(computer, kMacAddr, mac);
+        for (int line = 0; line < 5; ++line)
+            tree.addChild(computer, "06.12.2026 18:2" + std::to_string(line) + ":11=ADDED Printer HP LaserJet " +
+                                        std::to_string(line));
+    }
+}
+
+// The export alone, into a table that already holds the last run's rows and 1,000 rows of the
+// warehouse program: the steady state of a scheduler's every run.
+Measure exportOnly(const std::string& root, const ResultTree& tree)
+{
+    const std::string table = root + "/export.dbf";
+    createTable(table);
+    DBFHandle dbf = DBFOpen(table.c_str(), "rb+");
+    for (int row = 0; row < 1000; ++row) {
+        DBFWriteStringAttribute(dbf, row, 0, std::to_string(row).c_str());
+        DBFWriteStringAttribute(dbf, row, 1, "01.01.2026 10:00:00");
+        DBFWriteStringAttribute(dbf, row, 2, "STOCK");
+        DBFWriteStringAttribute(dbf, row, 3, "a row of the warehouse program");
+    }
+    DBFClose(dbf);
+    Settings settings;
+    settings.warehouseMode = true;
+    settings.warehouseTable = table;
+    settings.maxLines = 16;
+    settings.maxDate = 100000;
+    QuietView view;
+    SystemClock clock;
+    const auto exportOnce = [&] {
+        return WarehouseExport(settings, tree, view, clock, {"Corvinax bench", "/bench"}).WriteMervoDBF() ==
+                       ExportResult::Written
+                   ? 0
+                   : 1;
+    };
+    exportOnce();
+    return inChild(exportOnce);
+}
+
 // The best of five runs, for the raw read as for the others: the machine's noise only ever adds
 // time.
 Measure best(const std::function<Measure()>& measure)
@@ -213,6 +262,24 @@ int main(int argc, char* argv[])
         const int status = runCheck(root + "/run.ini");
         std::filesystem::remove_all(root);
         return status;
+    }
+    // corvinax-bench --export N ...: the warehouse export alone.
+    if (argc >= 3 && std::string(argv[1]) == "--export") {
+        for (int i = 2; i < argc; ++i) {
+            char pattern[] = "/tmp/corvinax-export-XXXXXX";
+            const std::string root = ::mkdtemp(pattern);
+            ResultTree tree;
+            fillTree(tree, std::stoul(argv[i]));
+            std::printf("export of %s computers, five lines each:\n", argv[i]);
+            const Measure idle = inChild([&tree] { return tree.count() > 0 ? 0 : 1; });
+            std::printf("  the findings alone, before the export: %.1f MB\n", static_cast<double>(idle.peakKiB) / 1024.0);
+            const Measure m = best([&] { return exportOnly(root, tree); });
+            std::printf("  %7.3f s  (user %.3f s, system %.3f s)  %6.1f MB peak  table %.1f MB  (status %d)\n",
+                        m.seconds, m.userSeconds, m.systemSeconds, static_cast<double>(m.peakKiB) / 1024.0,
+                        static_cast<double>(std::filesystem::file_size(root + "/export.dbf")) / 1e6, m.status);
+            std::filesystem::remove_all(root);
+        }
+        return 0;
     }
     // corvinax-bench --run SETTINGS: one check run in this process over a kept network.
     if (argc == 3 && std::string(argv[1]) == "--run")

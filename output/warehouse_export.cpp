@@ -172,14 +172,15 @@ std::vector<std::string> WarehouseExport::readOwnRows(const DbfTable& table)
     return read;
 }
 
-std::vector<std::string> WarehouseExport::filterByDate(const std::vector<std::string>& read)
+// The read list becomes the kept list in place: a table of a hundred thousand computers holds
+// hundreds of thousands of own rows.
+std::vector<std::string> WarehouseExport::filterByDate(std::vector<std::string> read)
 {
     const LocalDateTime limitDay = midnightDaysBefore(m_clock.now(), m_settings.maxDate);
     const std::string longLimit = limitText(limitDay, true);
     const std::string shortLimit = limitText(limitDay, false);
-    std::vector<std::string> kept;
-    std::copy_if(read.begin(), read.end(), std::back_inserter(kept),
-                 [&](const std::string& line) { return passesDateFilter(line, longLimit, shortLimit); });
+    std::vector<std::string> kept = std::move(read);
+    std::erase_if(kept, [&](const std::string& line) { return !passesDateFilter(line, longLimit, shortLimit); });
     m_progress.push_back("- После чистки (от " + longLimit + ") осталось строк : " + std::to_string(kept.size()));
     return kept;
 }

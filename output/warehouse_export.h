@@ -43,7 +43,7 @@ public:
 private:
     ExportResult exportInto(WarehouseTableFile& file, std::string bytes);
     std::vector<std::string> readOwnRows(const DbfTable& table);
-    std::vector<std::string> filterByDate(const std::vector<std::string>& read);
+    std::vector<std::string> filterByDate(std::vector<std::string> read);
     void scanTree(std::vector<std::string>& kept, std::vector<std::string>& alarms) const;
     static void keepOtherRows(const DbfTable& table, DbfTable::Builder& builder);
     static void writeAlarms(DbfTable::Builder& builder, const std::vector<std::string>& alarms);
