@@ -164,7 +164,7 @@ const Fault kFaults[] = {
      static_cast<int>(ExportResult::NotOpened), "- Ошибка открытия базы :", true},
     {"LockedByAnotherProgramForAWhile", nullptr,
      [](TableFault& t) {
-         LockHolder holder(t.settings.warehouseTable, F_WRLCK, 0, std::chrono::milliseconds(300));
+         LockHolder holder(t.settings.warehouseTable, F_WRLCK, 0, std::chrono::seconds(2));
          return static_cast<int>(t.exportNow(std::chrono::seconds(30)));
      },
      static_cast<int>(ExportResult::Written), "- Записано в ", false},
@@ -281,6 +281,12 @@ TEST_F(TableFault, KeepsTheTablesPermissionsAndRemovesWhatAnEarlierExportLeft)
 // everything.
 TEST_F(TableFault, AKillAtAnyPointLeavesOneOfTheTwoWholeTables)
 {
+    ResultNode& folder = tree.addTopLevel("/data/more");
+    for (int i = computers; i < 10000; ++i) {
+        ResultNode& pc = tree.addChild(folder, "Компьютер :PC-" + std::to_string(i));
+        SetAdditional(pc, kMacAddr, "BB-" + std::to_string(i));
+        tree.addChild(pc, "06.12.2026 18:20:11=ADDED Printer " + std::to_string(i));
+    }
     const std::string before = readFile(settings.warehouseTable);
     const auto start = std::chrono::steady_clock::now();
     ASSERT_EQ(exportInChild([] {}), static_cast<int>(ExportResult::Written));
