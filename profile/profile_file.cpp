@@ -2,8 +2,15 @@
 
 #include "profile/atomic_file.h"
 #include "profile/error.h"
+#include "profile/native_text.h"
 #include "profile/read_integer.h"
+#include "profile/remote_files.h"
 
+#include <chrono>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <thread>
+#include <unistd.h>
 #include <utility>
 
 namespace corvinax {
@@ -16,6 +23,44 @@ bool holdsLineBreak(std::string_view text)
 {
     return text.find_first_of("\r\n") != std::string_view::npos;
 }
+
+// The lock of a profile file's folder, held while the file is read, changed and replaced. A folder
+// rather than the file, because the replacement puts a new file in the old one's place. The wait
+// is bounded: a folder others can write into must not hold a write for ever.
+class FolderLock {
+public:
+    explicit FolderLock(const std::string& path)
+    {
+        if (isUncPath(path)) {
+            m_held = true;  // shares: the server's own rename is all there is
+            return;
+        }
+        const std::string native = nativePath(path);
+        const std::size_t slash = native.rfind('/');
+        const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : native.substr(0, slash);
+        m_fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (m_fd < 0) {
+            m_held = true;  // no folder: the replacement itself fails and says so
+            return;
+        }
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!(m_held = ::flock(m_fd, LOCK_EX | LOCK_NB) == 0) && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ~FolderLock()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+    bool held() const { return m_held; }
+
+private:
+    int m_fd = -1;
+    bool m_held = false;
+};
 
 }  // namespace
 
@@ -79,6 +124,7 @@ void ProfileFile::writeString(std::string_view section, std::string_view key, st
     if (holdsLineBreak(section) || holdsLineBreak(value) || !ProfileDocument::storableKey(ProfileDocument::trimmedName(key)))
         throw ProfileWriteError(m_path);
     current().setValue(section, key, value);
+    m_changes.push_back({Change::Kind::Set, std::string(section), std::string(key), std::string(value)});
     changed();
 }
 
@@ -94,14 +140,27 @@ void ProfileFile::writeFlag(std::string_view section, std::string_view key, bool
 
 void ProfileFile::deleteKey(std::string_view section, std::string_view key)
 {
+    // Recorded even when there was nothing to delete, for a file that another writer changed
+    // before this object's next replacement; a file is never written for it alone.
+    m_changes.push_back({Change::Kind::DeleteKey, std::string(section), std::string(key), {}});
     if (current().deleteKey(section, key))
         changed();
 }
 
 void ProfileFile::eraseSection(std::string_view section)
 {
+    m_changes.push_back({Change::Kind::EraseSection, std::string(section), {}, {}});
     if (current().eraseSection(section))
         changed();
+}
+
+void ProfileFile::apply(ProfileDocument& document, const Change& change)
+{
+    switch (change.kind) {
+    case Change::Kind::Set: document.setValue(change.section, change.key, change.value); break;
+    case Change::Kind::DeleteKey: document.deleteKey(change.section, change.key); break;
+    case Change::Kind::EraseSection: document.eraseSection(change.section); break;
+    }
 }
 
 void ProfileFile::changed()
@@ -114,10 +173,23 @@ void ProfileFile::changed()
 
 void ProfileFile::store()
 {
+    const FolderLock lock(m_path);
+    if (!lock.held()) {
+        forget();
+        throw ProfileWriteError(m_path);
+    }
+    // Another writer replaced the file since it was read: its version gets this object's changes.
+    if (const FileStamp onDisk = FileStamp::of(m_path); onDisk != m_stamp) {
+        ProfileDocument fresh = readProfileDocument(m_path);
+        for (const Change& change : m_changes)
+            apply(fresh, change);
+        m_document = std::move(fresh);
+    }
     if (!replaceFileAtomically(m_path, m_document.serialize(), m_ownerOnly)) {
         forget();
         throw ProfileWriteError(m_path);
     }
+    m_changes.clear();
     m_stamp = FileStamp::of(m_path);
 }
 
@@ -125,6 +197,7 @@ void ProfileFile::forget()
 {
     m_loaded = false;
     m_document = ProfileDocument();
+    m_changes.clear();
 }
 
 void ProfileFile::beginUpdate()
@@ -139,6 +212,7 @@ void ProfileFile::commitUpdate()
     m_updating = false;
     if (std::exchange(m_pending, false))
         store();
+    m_changes.clear();
 }
 
 void ProfileFile::discardUpdate()

@@ -3,7 +3,10 @@
 // Access to one profile (INI) file: the settings file, a configuration report, the S.M.A.R.T.
 // dictionary. The file is parsed once and kept in memory; a read looks at the file's stamp and
 // parses again only when the file changed on disk. Reads never fail: a missing or unreadable file
-// reads as an empty one. Every write replaces the file as a whole (see replaceFileAtomically).
+// reads as an empty one. Every write replaces the file as a whole (see replaceFileAtomically), by
+// read-modify-replace: under a lock of the file's folder that every process of this program takes,
+// the file as it is on disk at that moment gets the changes made through this object, so that what
+// another writer put there meanwhile survives.
 
 #include "profile/file_stamp.h"
 #include "profile/name_list.h"
@@ -56,13 +59,22 @@ public:
     bool updating() const { return m_updating; }
 
 private:
+    struct Change {
+        enum class Kind { Set, DeleteKey, EraseSection } kind;
+        std::string section;
+        std::string key;
+        std::string value;
+    };
+
     ProfileDocument& current();
+    static void apply(ProfileDocument& document, const Change& change);
     void changed();
     void store();
     void forget();
 
     std::string m_path;
     ProfileDocument m_document;
+    std::vector<Change> m_changes;  // made since the document was read, for another writer's file
     FileStamp m_stamp;
     bool m_loaded = false;
     bool m_updating = false;

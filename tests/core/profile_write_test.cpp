@@ -196,6 +196,32 @@ TEST(ProfileReplace, WhatAKilledReplacementLeftGoesAtTheNextStart)
     EXPECT_EQ(readFile(path), "[Config]\r\n");
 }
 
+// Read-modify-replace: what another writer put into the file after this object read it survives
+// this object's replacement, and this object's changes win where both changed the same key.
+TEST(ProfileUpdate, WhatAnotherWriterChangedMeanwhileSurvives)
+{
+    TempDir dir;
+    const std::string path = dir.file("corvinax.ini");
+    writeFile(path, "[Config]\r\nMaxLines=16\r\nLogin=a\r\n[Strings]\r\nText0=old\r\n[/data/a]\r\nPC.ini=1\r\n");
+    ProfileFile mine(path);
+    mine.beginUpdate();
+    mine.writeString("/data/a", "PC.ini", "2");
+    mine.eraseSection("Strings");
+    mine.writeString("Strings", "Text0", "new");
+    mine.writeString("Config", "Login", "b");
+
+    ProfileFile other(path);
+    other.writeString("/data/b", "XP.ini", "7");
+    other.writeString("Config", "MaxLines", "5");
+    other.writeString("Config", "Login", "c");
+
+    mine.commitUpdate();
+    const std::string text = readFile(path);
+    EXPECT_EQ(text, "[Config]\r\nMaxLines=5\r\nLogin=b\r\n[/data/a]\r\nPC.ini=2\r\n[/data/b]\r\nXP.ini=7\r\n"
+                    "[Strings]\r\nText0=new\r\n");
+    EXPECT_EQ(ProfileFile(path).readString("/data/b", "XP.ini", ""), "7");
+}
+
 TEST(ProfileUpdate, WritesReachTheFileTogetherOnCommit)
 {
     TempDir dir;
