@@ -21,6 +21,8 @@
 #include <charconv>
 #include <cmath>
 #include <sys/stat.h>
+#include <ctime>
+#include <thread>
 #include <utility>
 
 namespace corvinax {
@@ -275,6 +277,12 @@ void CheckRunner::checkDirectory(std::size_t index)
     m_readDirectory.emplace(m_readPath);
     const std::vector<ReportCandidate> kept = m_intake.collectReports(*m_readDirectory, m_listedPath);
     m_reportTotal += kept.size();
+    m_ambiguousNames.clear();
+    std::unordered_set<std::string> folded;
+    for (const ReportCandidate& candidate : kept) {
+        if (std::string name = foldCase(candidate.name); !folded.insert(name).second)
+            m_ambiguousNames.insert(std::move(name));
+    }
 
     if (kept.empty()) {
         const std::string line = "Неверный каталог " + m_listedPath;
@@ -331,20 +339,20 @@ void CheckRunner::checkReport(const ReportCandidate& candidate, std::size_t repo
     stopIfRequested();
     m_gauge2.position = static_cast<int>(m_singleDirectory ? reportIndex : directoryIndex);
     setGauge(RunView::Gauge::Directories, m_gauge2);
-    const bool inPlace = readsInPlace();
-    std::string bytes = inPlace ? std::string() : m_intake.readReport(*m_readDirectory, candidate);
     Gauge1Progress(static_cast<int>(reportIndex));
     m_view.pumpEvents();
 
-    // Taken in every case, so that the reading ahead stays in step when the working directory is
-    // chosen in the middle of a directory.
-    std::string readAheadBytes;
-    if (readAhead)
-        readAhead->next(readAheadBytes);
-    if (inPlace && readAhead)
-        bytes = std::move(readAheadBytes);
-    else if (inPlace)
-        m_readDirectory->read(candidate.native, bytes);
+    std::string bytes;
+    if (!readReport(candidate, readAhead, bytes)) {
+        // Only a report that could not be read is asked for its size.
+        const std::optional<ReportFacts> facts = m_readDirectory->factsOf(candidate.native);
+        if (facts && facts->size > static_cast<std::int64_t>(kMaxReadBytes)) {
+            m_tree.addTopLevel("Слишком большой файл " + joinPath(m_listedPath, name) + " : " +
+                               std::to_string(facts->size) + " байт, не прочитан");
+            return;
+        }
+    }
+    const bool settled = settle(candidate, bytes);
     Report report = Report::parse(std::move(bytes));
     if (!m_settings.noSignatureCheck) {
         const std::string& computed = report.signature();
@@ -357,7 +365,8 @@ void CheckRunner::checkReport(const ReportCandidate& candidate, std::size_t repo
     const std::string_view key = newestKey(lines);
     // A file name that cannot be a key of the settings file ("[x].ini", "a=b.ini") is never
     // remembered: such a report is shown on every run instead of breaking the settings file.
-    const bool storable = ProfileDocument::storableKey(name);
+    // Nor is one whose name another report of the directory shows too, nor one still being written.
+    const bool storable = ProfileDocument::storableKey(name) && settled && !isAmbiguous(name);
     if (storable && key == m_stateFile->readString(m_listedPath, name, ""))
         return;
     if (storable) {
@@ -366,6 +375,58 @@ void CheckRunner::checkReport(const ReportCandidate& candidate, std::size_t repo
             m_pendingState.push_back({m_listedPath, name, std::string(key)});
     }
     addViolator(Violation{report, name, batchLines(lines, batchPrefix(key))});
+}
+
+// The report's bytes: read ahead, read in place, or through its working copy; false when it could
+// not be read.
+bool CheckRunner::readReport(const ReportCandidate& candidate, ReportReadAhead* readAhead, std::string& bytes)
+{
+    // Taken in every case, so that the reading ahead stays in step when the working directory is
+    // chosen in the middle of a directory.
+    std::string ahead;
+    const bool readAheadOk = readAhead && readAhead->next(ahead);
+    if (!readsInPlace()) {
+        bytes = m_intake.readReport(*m_readDirectory, candidate);
+        return !bytes.empty();
+    }
+    if (readAhead) {
+        bytes = std::move(ahead);
+        return readAheadOk;
+    }
+    return m_readDirectory->read(candidate.native, bytes);
+}
+
+// A report that ends inside a line and changed a moment ago is being written by its agent: it is read
+// again after a pause, up to three times. One still unsettled keeps only its whole lines and is not
+// remembered, so that a later run shows the finished line.
+bool CheckRunner::settle(const ReportCandidate& candidate, std::string& bytes)
+{
+    constexpr int kRereads = 3;
+    constexpr std::time_t kSettledAfter = 2;  // seconds since the last write
+    for (int attempt = 0;; ++attempt) {
+        if (bytes.empty() || bytes.back() == '\n' || bytes.back() == '\r')
+            return true;
+        const std::optional<ReportFacts> facts = m_readDirectory->factsOf(candidate.native);
+        const bool changing = facts && (facts->size != static_cast<std::int64_t>(bytes.size()) ||
+                                        std::time(nullptr) - facts->lastWrite < kSettledAfter);
+        if (!changing)
+            return true;  // a last line without its line end, as its agent left it
+        if (attempt == kRereads) {
+            const std::size_t lineEnd = bytes.find_last_of("\r\n");
+            bytes.resize(lineEnd == std::string::npos ? 0 : lineEnd + 1);
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        if (readsInPlace())
+            m_readDirectory->read(candidate.native, bytes);
+        else
+            bytes = m_intake.readReport(*m_readDirectory, candidate);
+    }
+}
+
+bool CheckRunner::isAmbiguous(const std::string& name) const
+{
+    return !m_ambiguousNames.empty() && m_ambiguousNames.contains(foldCase(name));
 }
 
 void CheckRunner::addViolator(const Violation& violation)

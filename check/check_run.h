@@ -15,6 +15,7 @@
 #include <chrono>
 #include <optional>
 #include <string>
+#include <unordered_set>
 
 namespace corvinax {
 
@@ -59,6 +60,9 @@ private:
     void checkReport(const ReportCandidate& candidate, std::size_t reportIndex, std::size_t directoryIndex,
                      ReportReadAhead* readAhead);
     bool readsInPlace() const;
+    bool readReport(const ReportCandidate& candidate, ReportReadAhead* readAhead, std::string& bytes);
+    bool settle(const ReportCandidate& candidate, std::string& bytes);
+    bool isAmbiguous(const std::string& name) const;
     void addViolator(const Violation& violation);
     void finishRun();
     void writeCheckLog();
@@ -102,6 +106,9 @@ private:
     std::string m_readPath;
     std::optional<ReportDirectory> m_readDirectory;
     ResultNode* m_directoryNode = nullptr;
+    // Shown names (letter case folded) that more than one report of the directory has: never
+    // remembered, so that one of them cannot hide the other's changes.
+    std::unordered_set<std::string> m_ambiguousNames;
 };
 
 }  // namespace corvinax

@@ -122,6 +122,16 @@ bool ReportDirectory::remove(std::string_view native) const
     return ::unlinkat(m_open.descriptor(), name.c_str(), 0) == 0;
 }
 
+std::optional<ReportFacts> ReportDirectory::factsOf(std::string_view native) const
+{
+    struct stat info {};
+    const std::string name(native);
+    if (!m_open.valid() || name.empty() || name.find('/') != std::string::npos ||
+        ::fstatat(m_open.descriptor(), name.c_str(), &info, 0) != 0)
+        return std::nullopt;
+    return ReportFacts{static_cast<std::int64_t>(info.st_size), info.st_mtim.tv_sec};
+}
+
 bool ReportDirectory::isSameDirectory(const std::string& other) const
 {
     if (isUncPath(m_path) || isUncPath(other))

@@ -6,7 +6,9 @@
 
 #include "profile/atomic_file.h"
 
+#include <cstdint>
 #include <ctime>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
@@ -19,6 +21,12 @@ struct ReportCandidate {
     std::string native;         // the bytes of the listing, which reach the file
     std::time_t lastWrite = 0;  // universal time
     bool link = false;          // a link to a file elsewhere: read, but never removed or copied aside
+};
+
+// What a file of the directory tells of itself.
+struct ReportFacts {
+    std::int64_t size = 0;
+    std::time_t lastWrite = 0;  // universal time
 };
 
 // What a copy of a report takes along from it.
@@ -51,6 +59,9 @@ public:
     // Removes a regular file of the directory itself; a link, a directory or a missing name is
     // left alone and gives false.
     bool remove(std::string_view native) const;
+    // The file's size and last write now (a link's target), for a local directory; nullopt on a
+    // share or when the file is gone.
+    std::optional<ReportFacts> factsOf(std::string_view native) const;
     // Whether other names this same directory, links resolved (a share: the same server path).
     bool isSameDirectory(const std::string& other) const;
 

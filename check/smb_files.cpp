@@ -1,5 +1,6 @@
 #include "check/smb_files.h"
 
+#include "profile/atomic_file.h"
 #include "profile/native_text.h"
 
 #include <libsmbclient.h>
@@ -168,6 +169,10 @@ bool SmbFiles::readUrl(const std::string& url, std::string& bytes)
         if (got <= 0)
             break;
         bytes.append(buffer, static_cast<std::size_t>(got));
+        if (bytes.size() > kMaxReadBytes) {
+            ok = false;
+            break;
+        }
     }
     smbc_getFunctionClose(m_context)(m_context, file);
     if (!ok)

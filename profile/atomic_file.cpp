@@ -3,6 +3,7 @@
 #include "profile/native_text.h"
 #include "profile/remote_files.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -84,7 +85,8 @@ bool readOpenFile(const FileDescriptor& file, std::string& bytes, struct stat& i
 {
     if (file.get() < 0)
         return false;
-    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
+    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0 ||
+        static_cast<std::size_t>(info.st_size) > kMaxReadBytes)
         return false;
     // One byte more than the size, so that a file that grew is still read to its end.
     std::size_t capacity = static_cast<std::size_t>(info.st_size) + 1;
@@ -92,7 +94,11 @@ bool readOpenFile(const FileDescriptor& file, std::string& bytes, struct stat& i
     std::size_t filled = 0;
     for (;;) {
         if (filled == capacity) {
-            capacity *= 2;
+            if (capacity > kMaxReadBytes) {
+                bytes.clear();
+                return false;  // grew past the bound while it was read
+            }
+            capacity = std::min(capacity * 2, kMaxReadBytes + 1);
             bytes.resize(capacity);
         }
         const ssize_t got = ::read(file.get(), bytes.data() + filled, capacity - filled);

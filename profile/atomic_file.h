@@ -1,15 +1,20 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <sys/stat.h>
 
 namespace corvinax {
 
+// No file larger than this is read whole: a report, a settings file or a dictionary of that size is
+// no such file, and a sparse file of any size must not take the memory of a run.
+constexpr std::size_t kMaxReadBytes = std::size_t{64} << 20;
+
 // Writes all of bytes to an open file descriptor, going on after interruptions; false on an error.
 bool writeAll(int fd, std::string_view bytes);
 
-// Reads a whole file; false when it is missing, a directory or unreadable.
+// Reads a whole file; false when it is missing, a directory, unreadable or larger than kMaxReadBytes.
 bool readWholeFile(const std::string& path, std::string& bytes);
 
 // Reads the whole file of that name (bytes as the directory listing gave them) in an open

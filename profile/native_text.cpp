@@ -36,7 +36,7 @@ public:
             output.append(buffer, sizeof buffer - outLeft);
             if (result == static_cast<std::size_t>(-1) && errno != E2BIG) {
                 output += replacement;
-                const std::size_t skip = std::min(inputIsUtf8 ? sequenceLength(static_cast<unsigned char>(*in)) : 1, inLeft);
+                const std::size_t skip = inputIsUtf8 ? validSequenceLength(in, inLeft) : 1;
                 in += skip;
                 inLeft -= skip;
             }
@@ -45,13 +45,21 @@ public:
     }
 
 private:
-    static std::size_t sequenceLength(unsigned char lead)
+    // The whole character that could not be converted, or its first byte alone when the bytes are
+    // no UTF-8 at all (a name in another code page), so that nothing after it is lost.
+    static std::size_t validSequenceLength(const char* in, std::size_t left)
     {
-        if (lead >= 0xF0)
-            return 4;
-        if (lead >= 0xE0)
-            return 3;
-        return lead >= 0xC0 ? 2 : 1;
+        const auto lead = static_cast<unsigned char>(*in);
+        const std::size_t length = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
+                                   : lead >= 0xF0 && lead <= 0xF4                                 ? 4
+                                                                                                  : 1;
+        if (length > left)
+            return 1;
+        for (std::size_t i = 1; i < length; ++i) {
+            if ((static_cast<unsigned char>(in[i]) & 0xC0) != 0x80)
+                return 1;
+        }
+        return length;
     }
 
     iconv_t m_handle;

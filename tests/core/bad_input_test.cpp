@@ -61,16 +61,32 @@ TEST_F(BadInput, BadReportsAreReadAsTheyComeAndTheGoodOneStillCounts)
               1);
 }
 
-TEST_F(BadInput, AHundredMegabyteReportIsReadLikeAnyOther)
+// A report larger than 64 MB (a sparse file of 100 GB, say) is named and passed over; the others
+// are read as ever.
+TEST_F(BadInput, AReportLargerThanTheBoundIsNamedAndNotRead)
 {
-    std::string big = "[Info]\r\nComputer_Name=BIG\r\n[Config_changes]\r\n";
-    const std::string line = "07.12.2026 08:00:00=ADDED Printer : a long line of a very big report file\r\n";
-    while (big.size() < 100u << 20)
-        big += line;
-    writeFile(cfg + "/BIG.ini", big);
+    const struct {
+        const char* name;
+        off_t size;
+        bool named;
+    } cases[] = {
+        {"HUGE.ini", off_t{100} << 30, true},
+        {"JUST-OVER.ini", (off_t{64} << 20) + 1, true},
+        {"AT-THE-BOUND.ini", off_t{64} << 20, false},
+    };
+    for (const auto& c : cases) {
+        const int fd = ::open((cfg + "/" + c.name).c_str(), O_WRONLY | O_CREAT, 0644);
+        ASSERT_EQ(::ftruncate(fd, c.size), 0);
+        ::close(fd);
+    }
     runner.StartCheck();
-    EXPECT_EQ(countNodesStartingWith("Компьютер :BIG,"), 1);
+    for (const auto& c : cases)
+        EXPECT_EQ(countNodesStartingWith("Слишком большой файл " + cfg + "/" + c.name + " : " + std::to_string(c.size) +
+                                         " байт, не прочитан"),
+                  c.named ? 1 : 0)
+            << c.name;
     EXPECT_EQ(countNodesStartingWith("Компьютер :GOOD,"), 1);
+    EXPECT_EQ(stored(cfg, "HUGE.ini"), "<none>");
 }
 
 TEST_F(BadInput, StrangeEntriesOfTheDirectoryArePassedOver)
