@@ -1,5 +1,11 @@
 #include "check_run_fixture.h"
 
+#include <atomic>
+#include <fcntl.h>
+#include <thread>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <sys/stat.h>
 
 namespace corvinax {
@@ -411,6 +417,77 @@ TEST_F(CheckRun, WorkingDirectoryIsCreatedAfterAskingOrNothingRuns)
     runner.StartCheck();
     EXPECT_EQ(view.messages.back(), "Ошибочный каталог\r\n" + settings.workDir);
     EXPECT_EQ(countNodesStartingWith("Начало проверки"), 1);
+}
+
+// An agent rewrites its report in small pieces while runs follow one another: a torn last line is
+// never shown nor remembered, and the finished line is reported exactly once.
+TEST_F(CheckRun, AReportBeingWrittenIsTakenOnlyWhenSettled)
+{
+    const std::string cfg = checkDir("cfg");
+    const std::string path = cfg + "/PC.ini";
+    const std::string before = report("PC", {"10.12.2026 09:00:00=ADDED Modem"});
+    const std::string finished = "11.12.2026 10:00:00=ADDED Printer HP LaserJet 1320\r\n";
+    writeFile(path, before);
+    const timespec old[2] = {{1'000'000'000, 0}, {1'000'000'000, 0}};
+    ::utimensat(AT_FDCWD, path.c_str(), old, 0);
+    runner.StartCheck();  // the earlier batch, remembered
+
+    std::atomic<bool> done = false;
+    std::thread agent([&] {
+        const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND);
+        for (std::size_t at = 0; at < finished.size(); at += 3) {
+            (void)!::write(fd, finished.data() + at, std::min<std::size_t>(3, finished.size() - at));
+            std::this_thread::sleep_for(std::chrono::milliseconds(15));
+        }
+        ::close(fd);
+        done = true;
+    });
+    while (!done)
+        runner.StartCheck();
+    agent.join();
+    runner.StartCheck();
+    runner.StartCheck();
+
+    EXPECT_EQ(countNodesStartingWith("11.12.2026 10:00:00=ADDED Printer HP LaserJet 1320"), 1);
+    int torn = 0;
+    tree.forEachInDisplayOrder([&](ResultNode& node) {
+        torn += node.text.starts_with("11.12.2026") && node.text != "11.12.2026 10:00:00=ADDED Printer HP LaserJet 1320";
+    });
+    EXPECT_EQ(torn, 0);
+    EXPECT_EQ(stored(cfg, "PC.ini"), "11.12.2026 10:00:00");
+}
+
+// Another process changes the settings file while a long run works: what it wrote survives the
+// run's state writes, and the run's state is all there too.
+TEST_F(CheckRun, AnotherWritersChangesToTheSettingsFileSurviveARun)
+{
+    const std::string cfg = checkDir("cfg");
+    constexpr int kReports = 30000;
+    for (int i = 0; i < kReports; ++i)
+        writeFile(cfg + "/PC-" + std::to_string(i) + ".ini",
+                  report("PC-" + std::to_string(i), {"07.12.2026 08:00:00=ADDED Modem"}));
+    writeFile(settingsPath, "[Config]\r\nMaxLines=16\r\n");
+    int pumps = 0;
+    view.onPump = [&] {
+        if (++pumps != kReports + kReports / 2)
+            return;
+        const pid_t other = ::fork();
+        if (other == 0) {
+            ProfileFile file(settingsPath);
+            file.writeString("Other", "Written", "meanwhile");
+            file.writeString("Config", "MaxLines", "5");
+            std::_Exit(0);
+        }
+        ::waitpid(other, nullptr, 0);
+    };
+
+    runner.StartCheck();
+
+    ASSERT_GT(pumps, kReports + kReports / 2);
+    EXPECT_EQ(stored("Other", "Written"), "meanwhile");
+    EXPECT_EQ(stored("Config", "MaxLines"), "5");
+    const ProfileDocument saved = ProfileDocument::parse(readFile(settingsPath));
+    EXPECT_EQ(saved.keyNames(cfg, NameList::Complete).size(), static_cast<std::size_t>(kReports));
 }
 
 }  // namespace
