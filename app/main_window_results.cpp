@@ -102,13 +102,12 @@ void MainWindow::N3Click()
     if (!node)
         return;
     const bool first = node == m_tree.topLevel().front().get();
-    const std::string reportPath = GetAdditional(*node, kReportPath);
-    if (!amnestyApplies(first ? 0 : 1, reportPath))
+    if (!amnestyApplies(first ? 0 : 1, node->data.get()))
         return;
     if (!askYesNo(toCp1251(u"Удалить секции [Config changes],[Post_Accounts] и [Remote Access] ?"_s), false))
         return;
     try {
-        grantAmnesty(reportPath);
+        grantAmnesty(*node->data);
     } catch (const Error& error) {
         showMessage(error.what());
         return;

@@ -1,10 +1,10 @@
 #include "app/viewer_window.h"
 
 #include "app/text_codec.h"
-#include "check/file_operations.h"
 #include "check/node_images.h"
 #include "check/result_tree.h"
-#include "profile/profile_file.h"
+#include "output/result_actions.h"
+#include "profile/profile_document.h"
 
 #include <QDialogButtonBox>
 #include <QPushButton>
@@ -67,25 +67,29 @@ void ViewerWindow::FormActivate()
             caption = fromCp1251(node->text);
     }
     setWindowTitle(caption);
-    ShowCfgFile(path);
+    ShowCfgFile(*m_selected->data);
     TreeView1->setCurrentItem(TreeView1->topLevelItem(0));
     TreeView1->setFocus();
 }
 
-bool ViewerWindow::ShowCfgFile(const std::string& path)
+// The report is reached by the name its directory listing gave, never by the name shown for it.
+bool ViewerWindow::ShowCfgFile(const AdditionalData& node)
 {
-    if (!isRegularFile(path))
+    std::string bytes;
+    if (!readNodeReport(node, bytes))
         return false;
-    ProfileFile report(path);
-    const std::vector<std::string> sections = report.readSectionNames();
+    const ProfileDocument report = ProfileDocument::parse(std::move(bytes));
+    const std::vector<std::string> sections = report.sectionNames(NameList::Complete);
     if (sections.empty())
         return false;
     for (const std::string& section : sections) {
         auto* sectionItem = new QTreeWidgetItem(QStringList{fromCp1251(section)});
         TreeView1->addTopLevelItem(sectionItem);
         TreeView1->setCurrentItem(sectionItem);
-        for (const std::string& key : report.readKeyNames(section))
-            sectionItem->addChild(new QTreeWidgetItem(QStringList{fromCp1251(key + " : " + report.readString(section, key, ""))}));
+        for (const std::string& key : report.keyNames(section, NameList::Complete)) {
+            const std::string value = report.value(section, key).value_or("");
+            sectionItem->addChild(new QTreeWidgetItem(QStringList{fromCp1251(key + " : " + value)}));
+        }
     }
     if (m_expand)
         TreeView1->expandAll();

@@ -11,6 +11,7 @@ class QWidget;
 
 namespace corvinax {
 
+struct AdditionalData;
 class ResultNode;
 
 class ViewerWindow final : public QDialog {
@@ -26,7 +27,7 @@ public:
     void FormActivate();
     // Adds the report's sections and their "key : value" lines; false for a missing file or a file
     // without sections.
-    bool ShowCfgFile(const std::string& path);
+    bool ShowCfgFile(const AdditionalData& node);
 
     QTreeWidget* tree() const { return TreeView1; }
 

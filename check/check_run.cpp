@@ -323,6 +323,7 @@ void CheckRunner::checkDirectory(std::size_t index)
 struct Violation {
     const Report& report;
     const std::string& fileName;
+    const std::string& listedName;
     std::vector<std::string_view> batch;
 };
 
@@ -374,7 +375,7 @@ void CheckRunner::checkReport(const ReportCandidate& candidate, std::size_t repo
         if (m_settings.warehouseMode)
             m_pendingState.push_back({m_listedPath, name, std::string(key)});
     }
-    addViolator(Violation{report, name, batchLines(lines, batchPrefix(key))});
+    addViolator(Violation{report, name, candidate.native, batchLines(lines, batchPrefix(key))});
 }
 
 // The report's bytes: read ahead, read in place, or through its working copy; false when it could
@@ -444,6 +445,7 @@ void CheckRunner::addViolator(const Violation& violation)
     computer.imageIndex = computer.selectedIndex = kImageComputer;
     SetAdditional(computer, kMacAddr, violation.report.info().macAddr);
     SetAdditional(computer, kReportPath, reportPath);
+    SetReportFile(computer, m_readPath, violation.listedName);
     ++m_violators;
 
     bool lineAdded = false;
@@ -462,6 +464,7 @@ void CheckRunner::addViolator(const Violation& violation)
         if (node.stateIndex == kLineMatched)
             SetAdditional(node, kMark, ">>>");
         SetAdditional(node, kReportPath, reportPath);
+        SetReportFile(node, m_readPath, violation.listedName);
         lineAdded = true;
     }
     if (computer.stateIndex != -1)

@@ -62,6 +62,10 @@ public:
     // The file's size and last write now (a link's target), for a local directory; nullopt on a
     // share or when the file is gone.
     std::optional<ReportFacts> factsOf(std::string_view native) const;
+    // Replaces a regular file of the directory itself (never a link, never a read-only file) by
+    // bytes as one step, keeping its permissions and owner; false, and the file as it was, when
+    // it could not.
+    bool replace(std::string_view native, std::string_view bytes) const;
     // Whether other names this same directory, links resolved (a share: the same server path).
     bool isSameDirectory(const std::string& other) const;
 

@@ -100,6 +100,13 @@ AdditionalData& NewAddData(ResultNode& node)
     return *node.data;
 }
 
+void SetReportFile(ResultNode& node, std::string folder, std::string listedName)
+{
+    AdditionalData& data = NewAddData(node);
+    data.reportFolder = std::move(folder);
+    data.reportName = std::move(listedName);
+}
+
 void SetAdditional(ResultNode& node, int kind, std::string value)
 {
     AdditionalData& data = NewAddData(node);

@@ -14,7 +14,11 @@ namespace corvinax {
 struct AdditionalData {
     std::string mark;        // "<DIR>", "<!>" or ">>>"
     std::string macAddr;     // MAC_Addr of a computer node's report
-    std::string reportPath;  // the report in its check directory, as listed
+    std::string reportPath;  // the report in its check directory, as listed and shown
+    // The same report as the actions reach it: the directory it was read from and its name exactly
+    // as the listing gave it (empty when the node was made without a listing).
+    std::string reportFolder;
+    std::string reportName;
 };
 
 // Kind numbers of the node data fields.
@@ -89,6 +93,9 @@ private:
 
 // The node's record, created empty and attached when the node has none.
 AdditionalData& NewAddData(ResultNode& node);
+// Where the actions find the node's report: its directory and its name as listed.
+void SetReportFile(ResultNode& node, std::string folder, std::string listedName);
+
 // Sets MacAddr (1), Mark (2) or ReportPath (3); any other kind changes nothing but the record exists.
 void SetAdditional(ResultNode& node, int kind, std::string value);
 // MacAddr (1), Mark (2) or ReportPath (3); empty for any other kind. The record exists afterwards.

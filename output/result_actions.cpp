@@ -1,10 +1,12 @@
 #include "output/result_actions.h"
 
-#include "check/file_operations.h"
+#include "check/report_directory.h"
 #include "check/result_tree.h"
 #include "profile/atomic_file.h"
 #include "profile/error.h"
-#include "profile/profile_file.h"
+#include "profile/native_text.h"
+#include "profile/profile_document.h"
+#include "profile/remote_files.h"
 
 #include <cerrno>
 #include <cstring>
@@ -27,18 +29,47 @@ void saveResultTree(const ResultTree& tree, const std::string& path)
         throw Error("Cannot create file " + path + ": " + std::strerror(errno));
 }
 
-bool amnestyApplies(std::size_t displayIndex, const std::string& reportPath)
+namespace {
+
+// The directory and the listed name of the node's report. A node made without a listing (none of
+// the run's) names its report by its path alone.
+std::pair<std::string, std::string> reportFileOf(const AdditionalData& data)
 {
-    return displayIndex > 0 && !reportPath.empty() && isRegularFile(reportPath);
+    if (!data.reportName.empty())
+        return {data.reportFolder, data.reportName};
+    const std::size_t separator = data.reportPath.find_last_of(isUncPath(data.reportPath) ? "\\" : "/");
+    if (separator == std::string::npos)
+        return {};
+    return {data.reportPath.substr(0, separator), nativePath(data.reportPath.substr(separator + 1))};
 }
 
-void grantAmnesty(const std::string& reportPath)
+}  // namespace
+
+bool readNodeReport(const AdditionalData& data, std::string& bytes)
 {
-    ProfileFile report(reportPath);
-    ProfileUpdate update(report);
+    bytes.clear();
+    const auto [folder, name] = reportFileOf(data);
+    return !folder.empty() && !name.empty() && ReportDirectory(folder).read(name, bytes);
+}
+
+bool amnestyApplies(std::size_t displayIndex, const AdditionalData* data)
+{
+    std::string bytes;
+    return displayIndex > 0 && data && !data->reportPath.empty() && readNodeReport(*data, bytes);
+}
+
+void grantAmnesty(const AdditionalData& data)
+{
+    const auto [folder, name] = reportFileOf(data);
+    const ReportDirectory directory(folder);
+    std::string bytes;
+    if (folder.empty() || !directory.read(name, bytes))
+        throw ProfileWriteError(data.reportPath);
+    ProfileDocument report = ProfileDocument::parse(std::move(bytes));
     for (const char* section : {"Config_changes", "Remote_Access", "Post_Accounts"})
         report.eraseSection(section);
-    update.commit();
+    if (!directory.replace(name, report.serialize()))
+        throw ProfileWriteError(data.reportPath);
 }
 
 }  // namespace corvinax

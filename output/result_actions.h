@@ -7,6 +7,7 @@
 namespace corvinax {
 
 class ResultTree;
+struct AdditionalData;
 
 // The tree as text: one line per node in display order, as many tabs as its level, then its text
 // and CR LF. Marks and node data are not part of it.
@@ -15,12 +16,17 @@ std::string resultTreeText(const ResultTree& tree);
 // Writes resultTreeText to path, replacing a file there; throws Error naming the file.
 void saveResultTree(const ResultTree& tree, const std::string& path);
 
-// Whether the amnesty may act on the node at displayIndex with this report path: never on the
-// tree's first node, only for a report that exists.
-bool amnestyApplies(std::size_t displayIndex, const std::string& reportPath);
+// The bytes of the node's report, reached by the name its directory listing gave; false when it
+// cannot be read.
+bool readNodeReport(const AdditionalData& data, std::string& bytes);
+
+// Whether the amnesty may act on the node at displayIndex with this data: never on the tree's
+// first node, only for a report that exists.
+bool amnestyApplies(std::size_t displayIndex, const AdditionalData* data);
 
 // Pardons a computer: erases the change sections of its report as one replacement of the file.
-// Throws ProfileWriteError, and changes nothing, when the report cannot be written.
-void grantAmnesty(const std::string& reportPath);
+// Throws ProfileWriteError (naming the report as shown), and changes nothing, when the report
+// cannot be written; a report that is a link to a file elsewhere is never written.
+void grantAmnesty(const AdditionalData& data);
 
 }  // namespace corvinax

@@ -259,8 +259,10 @@ TEST_F(Smb, TheWarehouseTableAndTheLogOnAShare)
 TEST_F(Smb, AmnestyErasesTheChangeSectionsOfAReportOnTheServer)
 {
     writeFile(local + "/PC.ini", "[Info]\r\nComputer_Name=PC\r\n[Config_changes]\r\na=1\r\n[Post_Accounts]\r\nb=2\r\n");
-    ASSERT_TRUE(amnestyApplies(1, unc + "\\PC.ini"));
-    grantAmnesty(unc + "\\PC.ini");
+    AdditionalData data;
+    data.reportPath = unc + "\\PC.ini";
+    ASSERT_TRUE(amnestyApplies(1, &data));
+    grantAmnesty(data);
     EXPECT_EQ(readFile(local + "/PC.ini"), "[Info]\r\nComputer_Name=PC\r\n");
     EXPECT_EQ(ProfileFile(unc + "\\PC.ini").readString("Info", "Computer_Name", "?"), "PC");
 }
