@@ -102,12 +102,13 @@ void MainWindow::N3Click()
     if (!node)
         return;
     const bool first = node == m_tree.topLevel().front().get();
-    if (!amnestyApplies(first ? 0 : 1, node->data.get()))
+    const AdditionalData* report = ReportDataOf(*node);
+    if (!amnestyApplies(first ? 0 : 1, report))
         return;
     if (!askYesNo(toCp1251(u"Удалить секции [Config changes],[Post_Accounts] и [Remote Access] ?"_s), false))
         return;
     try {
-        grantAmnesty(*node->data);
+        grantAmnesty(*report);
     } catch (const Error& error) {
         showMessage(error.what());
         return;

@@ -67,7 +67,7 @@ void ViewerWindow::FormActivate()
             caption = fromCp1251(node->text);
     }
     setWindowTitle(caption);
-    ShowCfgFile(*m_selected->data);
+    ShowCfgFile(*ReportDataOf(*m_selected));
     TreeView1->setCurrentItem(TreeView1->topLevelItem(0));
     TreeView1->setFocus();
 }

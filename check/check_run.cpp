@@ -445,7 +445,7 @@ void CheckRunner::addViolator(const Violation& violation)
     computer.imageIndex = computer.selectedIndex = kImageComputer;
     SetAdditional(computer, kMacAddr, violation.report.info().macAddr);
     SetAdditional(computer, kReportPath, reportPath);
-    SetReportFile(computer, m_readPath, violation.listedName);
+    SetReportName(computer, violation.listedName);
     ++m_violators;
 
     bool lineAdded = false;
@@ -464,7 +464,6 @@ void CheckRunner::addViolator(const Violation& violation)
         if (node.stateIndex == kLineMatched)
             SetAdditional(node, kMark, ">>>");
         SetAdditional(node, kReportPath, reportPath);
-        SetReportFile(node, m_readPath, violation.listedName);
         lineAdded = true;
     }
     if (computer.stateIndex != -1)

@@ -100,11 +100,17 @@ AdditionalData& NewAddData(ResultNode& node)
     return *node.data;
 }
 
-void SetReportFile(ResultNode& node, std::string folder, std::string listedName)
+void SetReportName(ResultNode& node, std::string listedName)
 {
-    AdditionalData& data = NewAddData(node);
-    data.reportFolder = std::move(folder);
-    data.reportName = std::move(listedName);
+    NewAddData(node).reportName = std::move(listedName);
+}
+
+const AdditionalData* ReportDataOf(const ResultNode& node)
+{
+    if ((!node.data || node.data->reportName.empty()) && node.parent() && node.parent()->data &&
+        !node.parent()->data->reportName.empty())
+        return node.parent()->data.get();
+    return node.data.get();
 }
 
 void SetAdditional(ResultNode& node, int kind, std::string value)

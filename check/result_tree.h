@@ -15,9 +15,8 @@ struct AdditionalData {
     std::string mark;        // "<DIR>", "<!>" or ">>>"
     std::string macAddr;     // MAC_Addr of a computer node's report
     std::string reportPath;  // the report in its check directory, as listed and shown
-    // The same report as the actions reach it: the directory it was read from and its name exactly
-    // as the listing gave it (empty when the node was made without a listing).
-    std::string reportFolder;
+    // The report's name exactly as its directory listing gave it, which the actions use to reach it
+    // (on computer nodes; empty when the node was made without a listing).
     std::string reportName;
 };
 
@@ -93,8 +92,11 @@ private:
 
 // The node's record, created empty and attached when the node has none.
 AdditionalData& NewAddData(ResultNode& node);
-// Where the actions find the node's report: its directory and its name as listed.
-void SetReportFile(ResultNode& node, std::string folder, std::string listedName);
+// The name of the node's report as its listing gave it, beside its ReportPath. Set on computer nodes
+// only: a line node's report is its computer's.
+void SetReportName(ResultNode& node, std::string listedName);
+// The data that names the node's report: its own, or its computer's for a line node.
+const AdditionalData* ReportDataOf(const ResultNode& node);
 
 // Sets MacAddr (1), Mark (2) or ReportPath (3); any other kind changes nothing but the record exists.
 void SetAdditional(ResultNode& node, int kind, std::string value);

@@ -31,12 +31,17 @@ void saveResultTree(const ResultTree& tree, const std::string& path)
 
 namespace {
 
-// The directory and the listed name of the node's report. A node made without a listing (none of
-// the run's) names its report by its path alone.
+// The directory and the listed name of the node's report: ReportPath is the directory joined with
+// the name shown for the listed one. A node made without a listing (none of the run's) names its
+// report by its path alone.
 std::pair<std::string, std::string> reportFileOf(const AdditionalData& data)
 {
-    if (!data.reportName.empty())
-        return {data.reportFolder, data.reportName};
+    if (!data.reportName.empty()) {
+        const std::size_t shown = displayName(data.reportName).size() + 1;
+        if (data.reportPath.size() <= shown)
+            return {};
+        return {data.reportPath.substr(0, data.reportPath.size() - shown), data.reportName};
+    }
     const std::size_t separator = data.reportPath.find_last_of(isUncPath(data.reportPath) ? "\\" : "/");
     if (separator == std::string::npos)
         return {};

@@ -199,25 +199,35 @@ ProfileDocument::Section* ProfileDocument::findSection(std::string_view name)
     return const_cast<Section*>(std::as_const(*this).findSection(name));
 }
 
-std::optional<std::string> ProfileDocument::value(std::string_view section, std::string_view key) const
+const ProfileDocument::Line* ProfileDocument::findLine(std::string_view section, std::string_view key) const
 {
     key = trimBlanks(key);
     const Section* found = findSection(section);
     if (!found)
-        return std::nullopt;
+        return nullptr;
     // A few lines are searched faster than an index is built.
     if (!found->indexed && found->body.size() <= 16) {
         for (const Line& line : found->body) {
             if (line.isKey && equalsIgnoringCase(line.key(), key))
-                return std::string(readValue(line.rawValue()));
+                return &line;
         }
-        return std::nullopt;
+        return nullptr;
     }
     const auto& index = found->index();
     const auto line = index.find(key);
-    if (line == index.end())
-        return std::nullopt;
-    return std::string(readValue(found->body[line->second].rawValue()));
+    return line == index.end() ? nullptr : &found->body[line->second];
+}
+
+std::optional<std::string> ProfileDocument::value(std::string_view section, std::string_view key) const
+{
+    const Line* line = findLine(section, key);
+    return line ? std::optional<std::string>(readValue(line->rawValue())) : std::nullopt;
+}
+
+std::optional<std::string> ProfileDocument::writtenValue(std::string_view section, std::string_view key) const
+{
+    const Line* line = findLine(section, key);
+    return line ? std::optional<std::string>(line->rawValue()) : std::nullopt;
 }
 
 void ProfileDocument::values(std::string_view section, std::span<const std::string_view> keys,

@@ -48,6 +48,8 @@ public:
     // The value as a single read gives it: trimmed, one pair of enclosing quotes removed, cut to
     // kMaxValueLength. Empty when the section or key is missing.
     std::optional<std::string> value(std::string_view section, std::string_view key) const;
+    // The value as its line holds it after the "=", untouched: what setValue wrote.
+    std::optional<std::string> writtenValue(std::string_view section, std::string_view key) const;
     // Several values of one section as value() gives them, found in one pass over its lines; views
     // valid until the document changes.
     void values(std::string_view section, std::span<const std::string_view> keys,
@@ -82,6 +84,8 @@ public:
 
 private:
     using LineEnd = profile_lines::LineEnd;
+    struct Line;
+    const Line* findLine(std::string_view section, std::string_view key) const;
 
     struct Line {
         std::string_view text;

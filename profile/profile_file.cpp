@@ -124,7 +124,7 @@ void ProfileFile::writeString(std::string_view section, std::string_view key, st
     if (holdsLineBreak(section) || holdsLineBreak(value) || !ProfileDocument::storableKey(ProfileDocument::trimmedName(key)))
         throw ProfileWriteError(m_path);
     current().setValue(section, key, value);
-    m_changes.push_back({Change::Kind::Set, std::string(section), std::string(key), std::string(value)});
+    record(Change::Kind::Set, section, key);
     changed();
 }
 
@@ -142,24 +142,39 @@ void ProfileFile::deleteKey(std::string_view section, std::string_view key)
 {
     // Recorded even when there was nothing to delete, for a file that another writer changed
     // before this object's next replacement; a file is never written for it alone.
-    m_changes.push_back({Change::Kind::DeleteKey, std::string(section), std::string(key), {}});
+    record(Change::Kind::DeleteKey, section, key);
     if (current().deleteKey(section, key))
         changed();
 }
 
 void ProfileFile::eraseSection(std::string_view section)
 {
-    m_changes.push_back({Change::Kind::EraseSection, std::string(section), {}, {}});
+    record(Change::Kind::EraseSection, section, {});
     if (current().eraseSection(section))
         changed();
 }
 
-void ProfileFile::apply(ProfileDocument& document, const Change& change)
+void ProfileFile::record(Change::Kind kind, std::string_view section, std::string_view key)
 {
-    switch (change.kind) {
-    case Change::Kind::Set: document.setValue(change.section, change.key, change.value); break;
-    case Change::Kind::DeleteKey: document.deleteKey(change.section, change.key); break;
-    case Change::Kind::EraseSection: document.eraseSection(change.section); break;
+    if (m_changedSections.empty() || m_changedSections.back() != section)
+        m_changedSections.emplace_back(section);
+    m_changes.push_back({kind, static_cast<std::uint32_t>(m_changedSections.size() - 1), std::string(key)});
+}
+
+// Each key set takes the value it has in this object's document now: the last one set, or none when
+// a later change of this object removed it again.
+void ProfileFile::replayOn(ProfileDocument& fresh) const
+{
+    for (const Change& change : m_changes) {
+        const std::string& section = m_changedSections[change.section];
+        switch (change.kind) {
+        case Change::Kind::Set:
+            if (const auto value = m_document.writtenValue(section, change.key))
+                fresh.setValue(section, change.key, *value);
+            break;
+        case Change::Kind::DeleteKey: fresh.deleteKey(section, change.key); break;
+        case Change::Kind::EraseSection: fresh.eraseSection(section); break;
+        }
     }
 }
 
@@ -181,8 +196,7 @@ void ProfileFile::store()
     // Another writer replaced the file since it was read: its version gets this object's changes.
     if (const FileStamp onDisk = FileStamp::of(m_path); onDisk != m_stamp) {
         ProfileDocument fresh = readProfileDocument(m_path);
-        for (const Change& change : m_changes)
-            apply(fresh, change);
+        replayOn(fresh);
         m_document = std::move(fresh);
     }
     if (!replaceFileAtomically(m_path, m_document.serialize(), m_ownerOnly)) {
@@ -190,6 +204,7 @@ void ProfileFile::store()
         throw ProfileWriteError(m_path);
     }
     m_changes.clear();
+    m_changedSections.clear();
     m_stamp = FileStamp::of(m_path);
 }
 
@@ -198,6 +213,7 @@ void ProfileFile::forget()
     m_loaded = false;
     m_document = ProfileDocument();
     m_changes.clear();
+    m_changedSections.clear();
 }
 
 void ProfileFile::beginUpdate()
@@ -213,6 +229,7 @@ void ProfileFile::commitUpdate()
     if (std::exchange(m_pending, false))
         store();
     m_changes.clear();
+    m_changedSections.clear();
 }
 
 void ProfileFile::discardUpdate()

@@ -59,22 +59,26 @@ public:
     bool updating() const { return m_updating; }
 
 private:
+    // A change made through this object; a value set is taken from the document when it is replayed.
     struct Change {
         enum class Kind { Set, DeleteKey, EraseSection } kind;
-        std::string section;
+        std::uint32_t section;  // in m_changedSections
         std::string key;
-        std::string value;
     };
 
     ProfileDocument& current();
-    static void apply(ProfileDocument& document, const Change& change);
+    void record(Change::Kind kind, std::string_view section, std::string_view key);
+    void replayOn(ProfileDocument& fresh) const;
     void changed();
     void store();
     void forget();
 
     std::string m_path;
     ProfileDocument m_document;
-    std::vector<Change> m_changes;  // made since the document was read, for another writer's file
+    // Made since the document was read, for a file that another writer replaced meanwhile. A run
+    // writes thousands of keys of one section in a row: the section is kept once.
+    std::vector<Change> m_changes;
+    std::vector<std::string> m_changedSections;
     FileStamp m_stamp;
     bool m_loaded = false;
     bool m_updating = false;

@@ -208,7 +208,7 @@ TEST(ProfileUpdate, WhatAnotherWriterChangedMeanwhileSurvives)
     mine.writeString("/data/a", "PC.ini", "2");
     mine.eraseSection("Strings");
     mine.writeString("Strings", "Text0", "new");
-    mine.writeString("Config", "Login", "b");
+    mine.writeString("Config", "Login", "\" b \"");
 
     ProfileFile other(path);
     other.writeString("/data/b", "XP.ini", "7");
@@ -217,7 +217,7 @@ TEST(ProfileUpdate, WhatAnotherWriterChangedMeanwhileSurvives)
 
     mine.commitUpdate();
     const std::string text = readFile(path);
-    EXPECT_EQ(text, "[Config]\r\nMaxLines=5\r\nLogin=b\r\n[/data/a]\r\nPC.ini=2\r\n[/data/b]\r\nXP.ini=7\r\n"
+    EXPECT_EQ(text, "[Config]\r\nMaxLines=5\r\nLogin=\" b \"\r\n[/data/a]\r\nPC.ini=2\r\n[/data/b]\r\nXP.ini=7\r\n"
                     "[Strings]\r\nText0=new\r\n");
     EXPECT_EQ(ProfileFile(path).readString("/data/b", "XP.ini", ""), "7");
 }
