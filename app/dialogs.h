@@ -9,11 +9,15 @@ namespace corvinax {
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
-    // A plain message box with an OK button.
+    // What a question is: a confirmation of something the person asked for (an amnesty, removing a
+    // report), or a warning about something the program needs (a working directory to create).
+    enum class Question { Confirmation, Warning };
+
+    // A plain message box (information) with an OK button.
     virtual void showMessage(const std::string& text) = 0;
-    // A warning box with Yes and No; true for Yes. unattendedAnswer is the answer that loses
-    // nothing, given when nobody is there to ask.
-    virtual bool askYesNo(const std::string& text, bool unattendedAnswer) = 0;
+    // A box with Yes and No; true for Yes. unattendedAnswer is the answer that loses nothing, given
+    // when nobody is there to ask.
+    virtual bool askYesNo(const std::string& text, bool unattendedAnswer, Question kind) = 0;
 };
 
 }  // namespace corvinax

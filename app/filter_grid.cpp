@@ -17,6 +17,7 @@ FilterGrid::FilterGrid(QWidget* parent) : QTableView(parent)
 {
     setToolTip(u"Insert - для вставки строки\nCtrl+DEL - для удаления строки"_s);
     setItemDelegate(new RowColourDelegate(this));
+    setItemDelegateForColumn(FilterTableModel::TextColumn, new TextColumnDelegate(this));
     setItemDelegateForColumn(FilterTableModel::ModeColumn, new ModePickListDelegate(this));
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -42,15 +43,40 @@ void FilterGrid::keyPressEvent(QKeyEvent* event)
     const int row = currentIndex().isValid() ? currentIndex().row() : 0;
     if (event->key() == Qt::Key_Insert && event->modifiers() == Qt::NoModifier) {
         model()->insertRows(row, 1);
-        setCurrentIndex(model()->index(row, FilterTableModel::TextColumn));
+        m_inserted = model()->index(row, FilterTableModel::TextColumn);
+        setCurrentIndex(m_inserted);
         return;
     }
     if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::ControlModifier) {
+        m_inserted = QPersistentModelIndex();  // the cursor leaves it by its removal
         if (currentIndex().isValid())
             model()->removeRows(row, 1);
         return;
     }
     QTableView::keyPressEvent(event);
+}
+
+void FilterGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
+{
+    QTableView::currentChanged(current, previous);
+    if (!m_inserted.isValid() || !previous.isValid() || previous.row() != m_inserted.row() ||
+        (current.isValid() && current.row() == previous.row()))
+        return;
+    const int row = m_inserted.row();
+    m_inserted = QPersistentModelIndex();
+    const bool untouched = model()->index(row, FilterTableModel::TextColumn).data().toString().isEmpty() &&
+                           model()->index(row, FilterTableModel::ModeColumn).data().toString().isEmpty();
+    if (untouched)
+        model()->removeRows(row, 1);
+}
+
+QWidget* TextColumnDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                                          const QModelIndex& index) const
+{
+    QWidget* editor = RowColourDelegate::createEditor(parent, option, index);
+    if (auto* line = qobject_cast<QLineEdit*>(editor))
+        line->setMaxLength(static_cast<int>(FilterTable::kMaxTextLength));
+    return editor;
 }
 
 void RowColourDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const
@@ -69,9 +95,14 @@ QWidget* ModePickListDelegate::createEditor(QWidget* parent, const QStyleOptionV
     return box;
 }
 
+// The list opens at the row's current action.
 void ModePickListDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const
 {
-    static_cast<QComboBox*>(editor)->setEditText(index.data(Qt::EditRole).toString());
+    auto* box = static_cast<QComboBox*>(editor);
+    const QString mode = index.data(Qt::EditRole).toString();
+    if (const int item = box->findText(mode); item >= 0)
+        box->setCurrentIndex(item);
+    box->setEditText(mode);
 }
 
 void ModePickListDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const

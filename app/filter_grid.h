@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QStyledItemDelegate>
+#include <QPersistentModelIndex>
 #include <QTableView>
 
 namespace corvinax {
@@ -18,7 +19,14 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    // A row inserted and left without anything typed into it goes, as in the grids people know.
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+
+private:
+    QPersistentModelIndex m_inserted;  // a row inserted and not yet typed into
 };
+
+
 
 // Paints every cell in the colour of its row's action, also where the grid would highlight the
 // selection (DBGrid1DrawColumnCell).
@@ -30,6 +38,15 @@ public:
 
 protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
+};
+
+// The TEXT column's editor takes no more characters than the field holds.
+class TextColumnDelegate final : public RowColourDelegate {
+    Q_OBJECT
+
+public:
+    using RowColourDelegate::RowColourDelegate;
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 };
 
 class ModePickListDelegate final : public RowColourDelegate {

@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 #include "app/paths.h"
 #include "app/qt_dialogs.h"
+#include "app/translation.h"
 #include "app/version.h"
 #include "check/file_operations.h"
 #include "check/stop_request.h"
@@ -44,8 +45,12 @@ int main(int argc, char* argv[])
         return 0;
     }
 
+    // The first argument as the process received it: Qt takes its own options (-reverse, say) out
+    // of the list, and what follows them must not become the first.
+    const bool warehouse = selectsWarehouseMode(argc, argv);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(kApplicationTitle));
+    installRussianTranslation();
 
     StartupOptions options;
     const std::string programDirectory = executableDirectory();
@@ -55,7 +60,7 @@ int main(int argc, char* argv[])
     removeInterruptedReplacements(options.settingsPath);
     options.executablePath = executablePath();
     options.defaults = DefaultPaths::forThisMachine(programDirectory, home, runtimeDirectory());
-    options.warehouseFromCommandLine = selectsWarehouseMode(argc, argv);
+    options.warehouseFromCommandLine = warehouse;
 
     SystemClock clock;
     QtDialogs dialogs;

@@ -10,6 +10,7 @@
 #include "app/text_codec.h"
 #include "app/version.h"
 #include "app/viewer_window.h"
+#include "app/window_placement.h"
 #include "profile/error.h"
 #include "profile/native_text.h"
 #include "profile/profile_file.h"
@@ -17,6 +18,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QCloseEvent>
+#include <QIcon>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QTabWidget>
@@ -55,6 +57,8 @@ MainWindow::MainWindow(StartupOptions options, Dialogs& dialogs, DesktopServices
     layout->addWidget(createBottomPanel());
     setCentralWidget(central);
     resize(835, 582);
+    setWindowIcon(QIcon(u":/images/01_emblem.xpm"_s));  // the desktop entry's icon
+    placeInTheMiddleOfTheScreen(*this);
     m_viewer = new ViewerWindow(this);
     FormCreate();
 }
@@ -97,12 +101,18 @@ bool MainWindow::event(QEvent* event)
 
 // In warehouse mode the program starts its one run itself (runUnattended), so that it runs once
 // and also where no window is ever activated.
+//
+// The rule is about the main window becoming the program's active window: at start-up, or when one
+// of the program's own boxes or windows closes. Coming back from another application starts nothing.
 void MainWindow::FormActivate()
 {
+    const Activation cause = std::exchange(m_nextActivation, Activation::FromElsewhere);
     if (m_settings.warehouseMode) {
         showMinimized();
         return;
     }
+    if (cause != Activation::AtStartUp && cause != Activation::AfterOwnWindow)
+        return;
     if (m_settings.checkDirs.empty())
         PageControl1->setCurrentWidget(TabSheet2);
     else if (m_settings.autoRun)
@@ -167,16 +177,28 @@ void MainWindow::runUnattended()
 
 void MainWindow::showMessage(const std::string& text)
 {
-    if (m_unattended)
+    if (m_unattended) {
         std::cerr << cp1251ToUtf8(text) << std::endl;
-    else
-        m_dialogs.showMessage(text);
+        return;
+    }
+    expectActivationAfterBox();
+    m_dialogs.showMessage(text);
 }
 
-bool MainWindow::askYesNo(const std::string& text, bool unattendedAnswer)
+// The activation that follows a box, however late the window manager gives it: after one of a run's
+// boxes it never starts a run (it would bring the same box back for ever), after any other it
+// applies the activation rule.
+void MainWindow::expectActivationAfterBox()
 {
-    if (!m_unattended)
-        return m_dialogs.askYesNo(text, unattendedAnswer);
+    m_nextActivation = m_runner.running() ? Activation::AfterRunBox : Activation::AfterOwnWindow;
+}
+
+bool MainWindow::askYesNo(const std::string& text, bool unattendedAnswer, Question kind)
+{
+    if (!m_unattended) {
+        expectActivationAfterBox();
+        return m_dialogs.askYesNo(text, unattendedAnswer, kind);
+    }
     std::cerr << cp1251ToUtf8(text) << (unattendedAnswer ? " - Yes" : " - No") << std::endl;
     return unattendedAnswer;
 }

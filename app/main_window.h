@@ -111,10 +111,11 @@ private:
     void setEnabledAndColoured(QWidget* widget, bool enabled);
     void placeSaveButton();
     void saveAndClose(const StateValues& state);
+    void expectActivationAfterBox();
 
     // RunView
     void showMessage(const std::string& text) override;
-    bool askYesNo(const std::string& text, bool unattendedAnswer) override;
+    bool askYesNo(const std::string& text, bool unattendedAnswer, Question kind) override;
     void pumpEvents() override;
     void showResultsPage() override;
     void setExitEnabled(bool enabled) override;
@@ -137,6 +138,9 @@ private:
     const Clock& m_clock;
     Settings m_settings;
     bool m_unattended = false;
+    // What the next activation of the window follows.
+    enum class Activation { AtStartUp, AfterOwnWindow, AfterRunBox, FromElsewhere };
+    Activation m_nextActivation = Activation::AtStartUp;
     bool m_saved = false;
     QElapsedTimer m_sincePump;
     ResultTree m_tree;

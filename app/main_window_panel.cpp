@@ -93,11 +93,17 @@ void MainWindow::hideStartButton()
 // After a run the save button takes the start button's place.
 void MainWindow::showSaveButton()
 {
+    placeSaveButton();
+    BitBtn2->show();
+    Panel1Resize();
+}
+
+// In the start button's place while that is hidden, else at its own place right of it.
+void MainWindow::placeSaveButton()
+{
     const int x = ToolbarButton971->isVisibleTo(Panel1) ? ToolbarButton971->x() + kButtonSize + kMargin
                                                          : ToolbarButton971->x();
     BitBtn2->move(x, kMargin);
-    BitBtn2->show();
-    Panel1Resize();
 }
 
 void MainWindow::showGauges(bool visible)

@@ -31,6 +31,16 @@ QWidget* MainWindow::createResultsPage()
             [this](const QModelIndex& current) { TreeView1Change(current); });
     connect(TreeView1, &QTreeView::doubleClicked, this, &MainWindow::TreeView1DblClick);
     connect(TreeView1, &ResultTreeView::enterPressed, this, &MainWindow::N1Click);
+    // What the person opened or closed stays so after the next run, which shows its own nodes only
+    // as the expand option says.
+    const auto remember = [this](bool expanded) {
+        return [this, expanded](const QModelIndex& index) {
+            if (ResultNode* node = m_treeModel->node(index))
+                node->expanded = expanded;
+        };
+    };
+    connect(TreeView1, &QTreeView::expanded, this, remember(true));
+    connect(TreeView1, &QTreeView::collapsed, this, remember(false));
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(u"PopupMenu1"_s);
@@ -87,6 +97,7 @@ void MainWindow::N1Click()
     if (!node || GetAdditional(*node, kReportPath).empty())
         return;
     m_viewer->setSource(node, m_settings.expandTree);
+    m_nextActivation = Activation::AfterOwnWindow;
     m_viewer->exec();
 }
 
@@ -105,7 +116,8 @@ void MainWindow::N3Click()
     const AdditionalData* report = ReportDataOf(*node);
     if (!amnestyApplies(first ? 0 : 1, report))
         return;
-    if (!askYesNo(toCp1251(u"Удалить секции [Config changes],[Post_Accounts] и [Remote Access] ?"_s), false))
+    if (!askYesNo(toCp1251(u"Удалить секции [Config changes],[Post_Accounts] и [Remote Access] ?"_s), false,
+                  Question::Confirmation))
         return;
     try {
         grantAmnesty(*report);

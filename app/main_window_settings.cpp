@@ -138,14 +138,21 @@ QWidget* MainWindow::createOptionsColumn(QWidget* page)
     mapping->addStretch();
     layout->addLayout(mapping);
 
-    // Kept and saved, never shown.
+    // The account for check directories on Windows shares: here there are no drive mappings, so
+    // these are what the SMB client connects with, whether or not the box above is ticked.
     Label3 = named(new QLabel(u"Login"_s, column), u"Label3"_s);
     LoginName = named(new QLineEdit(column), u"LoginName"_s);
     Label7 = named(new QLabel(u"Password"_s, column), u"Label7"_s);
     Password = named(new QLineEdit(column), u"Password"_s);
     Password->setEchoMode(QLineEdit::Password);
-    for (QWidget* hidden : std::initializer_list<QWidget*>{Label3, LoginName, Label7, Password})
-        hidden->hide();
+    const QString accountHint = u"Учётная запись для каталогов \\\\СЕРВЕР\\ресурс (можно ДОМЕН\\имя);\n"
+                                u"без неё - билет Kerberos, затем гостевой вход"_s;
+    auto* account = new QHBoxLayout;
+    for (QWidget* widget : std::initializer_list<QWidget*>{Label3, LoginName, Label7, Password}) {
+        widget->setToolTip(accountHint);
+        account->addWidget(widget);
+    }
+    layout->addLayout(account);
     layout->addStretch();
     return column;
 }
@@ -264,18 +271,17 @@ void MainWindow::CheckBox4Del2Click()
     setEnabledAndColoured(CopyDir, CheckBox4Del->isChecked() && CheckBox4Del2->isChecked());
 }
 
+// The account edits stay usable either way: they serve every UNC check directory.
 void MainWindow::CheckBox5Click()
 {
-    const bool on = CheckBox5->isChecked();
-    for (QWidget* widget : std::initializer_list<QWidget*>{ComboBox1, LoginName, Password})
-        setEnabledAndColoured(widget, on);
-    Label3->setEnabled(on);
-    Label7->setEnabled(on);
+    setEnabledAndColoured(ComboBox1, CheckBox5->isChecked());
 }
 
+// The start button comes back at the left edge; a save button shown after a run makes room for it.
 void MainWindow::CheckBox6Click()
 {
     ToolbarButton971->setVisible(!CheckBox6->isChecked());
+    placeSaveButton();
     Panel1Resize();
 }
 

@@ -16,10 +16,10 @@ void QtDialogs::showMessage(const std::string& text)
     box.exec();
 }
 
-bool QtDialogs::askYesNo(const std::string& text, bool)
+bool QtDialogs::askYesNo(const std::string& text, bool, Question kind)
 {
-    QMessageBox box(QMessageBox::Warning, QApplication::applicationName(), fromCp1251(text),
-                    QMessageBox::Yes | QMessageBox::No, m_parent);
+    QMessageBox box(kind == Question::Confirmation ? QMessageBox::Question : QMessageBox::Warning,
+                    QApplication::applicationName(), fromCp1251(text), QMessageBox::Yes | QMessageBox::No, m_parent);
     box.setTextFormat(Qt::PlainText);
     return box.exec() == QMessageBox::Yes;
 }

@@ -13,7 +13,7 @@ public:
     void setParent(QWidget* parent) { m_parent = parent; }
 
     void showMessage(const std::string& text) override;
-    bool askYesNo(const std::string& text, bool unattendedAnswer) override;
+    bool askYesNo(const std::string& text, bool unattendedAnswer, Question kind) override;
 
 private:
     QWidget* m_parent;

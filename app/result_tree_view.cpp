@@ -1,5 +1,7 @@
 #include "app/result_tree_view.h"
 
+#include "app/wide_lines.h"
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 
@@ -12,6 +14,7 @@ ResultTreeView::ResultTreeView(QWidget* parent) : QTreeView(parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setIndentation(19);
     setIconSize(QSize(34, 16));
+    showLinesWhole(*this);
     setContextMenuPolicy(Qt::CustomContextMenu);
     QPalette colours = palette();
     colours.setColor(QPalette::Inactive, QPalette::Highlight, colours.color(QPalette::Active, QPalette::Highlight));

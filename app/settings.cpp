@@ -104,13 +104,18 @@ void saveConfig(ProfileFile& file, const Settings& s, const Clock& clock)
         file.writeString(kConfig, "LastRunInMervoMode", formatDateTime(clock.now()));
 }
 
+// A row without text matches nothing; written, it would end the loading there at the next start
+// and every row after it would be lost.
 void saveStrings(ProfileFile& file, const Settings& s)
 {
     file.eraseSection(kStrings);
-    const auto& rows = s.filters.rows();
-    for (std::size_t n = 0; n < rows.size(); ++n) {
-        file.writeString(kStrings, numbered("Text", n), rows[n].text);
-        file.writeInteger(kStrings, numbered("Mode", n), rows[n].action.value_or(0));
+    std::size_t n = 0;
+    for (const FilterRow& row : s.filters.rows()) {
+        if (row.text.empty())
+            continue;
+        file.writeString(kStrings, numbered("Text", n), row.text);
+        file.writeInteger(kStrings, numbered("Mode", n), row.action.value_or(0));
+        ++n;
     }
 }
 

@@ -1,6 +1,8 @@
 #include "app/viewer_window.h"
 
 #include "app/text_codec.h"
+#include "app/wide_lines.h"
+#include "app/window_placement.h"
 #include "check/node_images.h"
 #include "check/result_tree.h"
 #include "output/result_actions.h"
@@ -23,6 +25,7 @@ ViewerWindow::ViewerWindow(QWidget* parent) : QDialog(parent), TreeView1(new QTr
     TreeView1->setObjectName(u"TreeView1"_s);
     TreeView1->setHeaderHidden(true);
     TreeView1->setIndentation(19);
+    showLinesWhole(*TreeView1);
     Panel1->setFixedHeight(34);
     auto* ok = new QPushButton(u"OK"_s, Panel1);
     ok->setObjectName(u"BitBtn1"_s);
@@ -37,6 +40,7 @@ ViewerWindow::ViewerWindow(QWidget* parent) : QDialog(parent), TreeView1(new QTr
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(TreeView1);
     layout->addWidget(Panel1);
+    placeInTheMiddleOfTheScreen(*this);
 }
 
 void ViewerWindow::setSource(const ResultNode* selected, bool expand)

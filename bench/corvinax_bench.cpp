@@ -38,7 +38,7 @@ using Seconds = std::chrono::duration<double>;
 class QuietView final : public RunView {
 public:
     void showMessage(const std::string&) override {}
-    bool askYesNo(const std::string&, bool answer) override { return answer; }
+    bool askYesNo(const std::string&, bool answer, Question) override { return answer; }
     void pumpEvents() override {}
     void showResultsPage() override {}
     void setExitEnabled(bool) override {}

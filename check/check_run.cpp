@@ -140,7 +140,7 @@ bool CheckRunner::workDirReady()
     struct stat info {};
     const bool missing = workDir.empty() || ::stat(nativePath(workDir).c_str(), &info) != 0;
     if (!isUncPath(workDir) && missing) {
-        if (!m_view.askYesNo("Создать каталог\r\n" + workDir, true))
+        if (!m_view.askYesNo("Создать каталог\r\n" + workDir, true, Dialogs::Question::Warning))
             return false;
         if (createWorkDir(workDir))
             return true;
@@ -172,6 +172,7 @@ void CheckRunner::RunConfigCheck()
         DetachedFilterGrid detached(m_view);
         BackgroundMode background(m_view, m_settings.lowPriority);
         m_background = background.on();
+        m_firstNode = m_tree.topLevel().size();
         m_tree.addTopLevel("Начало проверки " + now());
         m_violators = 0;
         m_gauge1 = Gauge{};
@@ -251,7 +252,7 @@ void CheckRunner::finishRun()
         m_view.closeMainWindow();
     writeCheckLog();
     if (m_settings.expandTree && !m_settings.warehouseMode)
-        m_tree.expandAll();
+        m_tree.expandAll(m_firstNode);  // the nodes of this run; earlier ones stay as the person left them
     m_tree.select(m_tree.empty() ? nullptr : m_tree.topLevel().front().get());
     m_view.presentResults();
 }

@@ -97,6 +97,7 @@ private:
     std::chrono::steady_clock::time_point m_stateWritten;
     bool m_background = false;
     bool m_singleDirectory = false;
+    std::size_t m_firstNode = 0;  // the run's first top-level node
     std::size_t m_reportTotal = 0;
     std::size_t m_violators = 0;
     Gauge m_gauge1;

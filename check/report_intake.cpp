@@ -82,7 +82,7 @@ bool ReportIntake::chooseForRemoval(const ReportDirectory& directory, const std:
     m_beforeDialog();
     if (m_background)
         m_view.restore();
-    const bool remove = m_view.askYesNo(question, false);
+    const bool remove = m_view.askYesNo(question, false, Dialogs::Question::Confirmation);
     if (m_background)
         m_view.minimise();
     return remove;

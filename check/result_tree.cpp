@@ -78,12 +78,17 @@ void ResultTree::forEachInDisplayOrder(const std::function<void(ResultNode&)>& v
     }
 }
 
-void ResultTree::expandAll()
+void ResultTree::expandAll(std::size_t fromTopLevel)
 {
-    forEachInDisplayOrder([](ResultNode& node) {
-        if (node.hasChildren())
-            node.expanded = true;
-    });
+    const std::function<void(ResultNode&)> expand = [&expand](ResultNode& node) {
+        if (!node.hasChildren())
+            return;
+        node.expanded = true;
+        for (const auto& child : node.children())
+            expand(*child);
+    };
+    for (std::size_t i = fromTopLevel; i < m_topLevel.size(); ++i)
+        expand(*m_topLevel[i]);
 }
 
 void ResultTree::select(ResultNode* node)

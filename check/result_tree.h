@@ -73,7 +73,8 @@ public:
 
     // Depth first from the first top-level node, collapsed nodes included.
     void forEachInDisplayOrder(const std::function<void(ResultNode&)>& visit) const;
-    void expandAll();
+    // Expands every node with children from the top-level node at fromTopLevel on.
+    void expandAll(std::size_t fromTopLevel = 0);
 
     ResultNode* selected() const { return m_selected; }
     // Selects the node (nullptr: none) and applies the selection rule of TreeView1Change.

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,27 +21,10 @@ namespace {
 
 constexpr std::size_t kMaxLineTail = 250;
 
-// The message texts of the toolkit the administrators know, with the file they concern.
+// The system's own reason, with the file it concerns.
 std::string ioErrorText(int error, const std::string& path)
 {
-    std::string text;
-    switch (error) {
-    case ENOENT:
-    case ENOTDIR: text = "File not found"; break;
-    case ENAMETOOLONG:
-    case EINVAL:
-    case EISDIR: text = "Invalid filename"; break;
-    case EMFILE:
-    case ENFILE: text = "Too many open files"; break;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case ETXTBSY: text = "File access denied"; break;
-    case ENOSPC:
-    case EDQUOT: text = "Disk full"; break;
-    default: text = "I/O error " + std::to_string(error); break;
-    }
-    return text + ": " + path;
+    return std::string(std::strerror(error)) + ": " + path;
 }
 
 }  // namespace

@@ -175,8 +175,10 @@ bool replaceFileAtomically(const std::string& path, std::string_view bytes, bool
     const std::string target = resolveLink(nativePath(path));
     struct stat existing {};
     const bool exists = ::stat(target.c_str(), &existing) == 0;
-    if (exists && (!S_ISREG(existing.st_mode) || (existing.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0))
+    if (exists && (!S_ISREG(existing.st_mode) || (existing.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0)) {
+        errno = S_ISREG(existing.st_mode) ? EACCES : EISDIR;  // the reason the caller shows
         return false;
+    }
 
     const std::string directory = directoryOf(target);
     std::string temporary = directory + "/." + target.substr(target.rfind('/') + 1) + ".XXXXXX";

@@ -4,7 +4,7 @@ set -euo pipefail
 
 # What building and running needs; with --tests also what the tests use: a dBASE reader of its
 # own, clang for the fuzz targets, and a Samba server that the tests start on a port of their own.
-packages=(cmake ninja-build g++ pkg-config dpkg-dev qt6-base-dev libgtest-dev libshp-dev libsmbclient-dev)
+packages=(cmake ninja-build g++ pkg-config dpkg-dev qt6-base-dev qt6-translations-l10n libgtest-dev libshp-dev libsmbclient-dev)
 if [ "${1:-}" = "--tests" ]; then
     packages+=(python3 python3-dbfread clang libclang-rt-14-dev samba)
 fi

@@ -71,7 +71,7 @@ TEST_F(CheckLogRun, AnUnwritableLogIsReportedAndTheRunEndsAsUsual)
     settings.warehouseTable = dir.file("none.dbf");
     runner.StartCheck();
     ASSERT_GE(view.messages.size(), 1u);
-    EXPECT_EQ(view.messages[0], "File not found: " + settings.logFileName);
+    EXPECT_EQ(view.messages[0], "No such file or directory: " + settings.logFileName);
     EXPECT_NE(std::find(view.events.begin(), view.events.end(), "grid on"), view.events.end());
     EXPECT_NE(std::find(view.events.begin(), view.events.end(), "save and close"), view.events.end());
     EXPECT_EQ(view.events.back(), "save shown");
@@ -172,7 +172,7 @@ TEST(CheckLogFile, AFullDiskLeavesTheExistingLogAsItWas)
         CheckLog("/dev/full", {"C", "E"}).appendLines({"one"});
         FAIL() << "the write should have failed";
     } catch (const Error& error) {
-        EXPECT_EQ(std::string(error.what()), "Disk full: /dev/full");
+        EXPECT_EQ(std::string(error.what()), "No space left on device: /dev/full");
     }
 }
 

@@ -153,7 +153,7 @@ TEST_F(FullDisk, ALogBlockThatDoesNotFitLeavesTheLogAsItWas)
         CheckLog(path, {"Caption", "/exe"}).appendLines(std::vector<std::string>(100, std::string(100, 'L')));
         FAIL() << "the block should not fit";
     } catch (const Error& error) {
-        EXPECT_EQ(std::string(error.what()), "Disk full: " + path);
+        EXPECT_EQ(std::string(error.what()), "No space left on device: " + path);
     }
     EXPECT_EQ(readFile(path), "Caption\r\n/exe\r\n\r\nearlier block\r\n\r\n");
 }
@@ -178,7 +178,7 @@ TEST_F(FullDiskOfMegabytes, ARunBlockTakenBackAfterItsFirstPiecesLeavesTheLogAsI
         CheckLog(path, {"Caption", "/exe"}).writeRunBlock(tree, 0);
         FAIL() << "the block should not fit";
     } catch (const Error& error) {
-        EXPECT_EQ(std::string(error.what()), "Disk full: " + path);
+        EXPECT_EQ(std::string(error.what()), "No space left on device: " + path);
     }
     EXPECT_EQ(readFile(path), earlier);
 }

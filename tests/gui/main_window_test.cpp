@@ -209,7 +209,11 @@ private Q_SLOTS:
                  QString::fromStdString(m_dir->file(".cache/corvinax/work")));
         QCOMPARE(window->findChild<PathEdit*>(u"FilenameEdit1"_s)->text(), QString::fromStdString(m_dir->file("corvinax.log")));
         QCOMPARE(window->findChild<PathEdit*>(u"FilenameEdit2"_s)->text(), u"/opt/tools/BASE/Smart"_s);
-        QVERIFY(window->findChild<QLineEdit*>(u"LoginName"_s)->isHidden());
+        // The account for UNC directories is there to be filled in, its password masked.
+        auto* login = window->findChild<QLineEdit*>(u"LoginName"_s);
+        QVERIFY(!login->isHidden() && login->isEnabled());
+        QVERIFY(login->toolTip().contains(u"Kerberos"_s));
+        QCOMPARE(window->findChild<QLineEdit*>(u"Password"_s)->echoMode(), QLineEdit::Password);
         QVERIFY(window->findChild<QToolButton*>(u"BitBtn2"_s)->isHidden());
     }
 

@@ -16,9 +16,9 @@ public:
     void answer(bool yes) { dialogs.answer(yes); }
 
     void showMessage(const std::string& text) override { dialogs.showMessage(text); }
-    bool askYesNo(const std::string& text, bool unattendedAnswer) override
+    bool askYesNo(const std::string& text, bool unattendedAnswer, Question kind) override
     {
-        return dialogs.askYesNo(text, unattendedAnswer);
+        return dialogs.askYesNo(text, unattendedAnswer, kind);
     }
     void pumpEvents() override
     {

@@ -22,9 +22,10 @@ public:
         if (onMessage)
             onMessage(text);
     }
-    bool askYesNo(const std::string& text, bool) override
+    bool askYesNo(const std::string& text, bool, Question kind) override
     {
         questions.push_back(text);
+        questionKinds.push_back(kind);
         if (onQuestion)
             onQuestion(text);
         if (m_answers.empty())
@@ -38,6 +39,7 @@ public:
     std::function<void(const std::string&)> onQuestion;
     std::vector<std::string> messages;
     std::vector<std::string> questions;
+    std::vector<Question> questionKinds;
 
 private:
     std::deque<bool> m_answers;
