@@ -405,6 +405,7 @@ TEST_F(CheckRun, WorkingDirectoryIsCreatedAfterAskingOrNothingRuns)
     view.answer(false);
     runner.StartCheck();
     EXPECT_EQ(view.questions, std::vector<std::string>{"Создать каталог\r\n" + settings.workDir});
+    EXPECT_EQ(view.dialogs.questionKinds, std::vector<Dialogs::Question>{Dialogs::Question::Warning});
     EXPECT_TRUE(tree.empty());
 
     view.answer(true);

@@ -88,6 +88,7 @@ TEST_F(Intake, TheQuestionNamesTheReportAndItsAge)
                                        "Компьютер : OLD,посл.регистрация : 01.04.2026 10:00:00 ivan   \r\n"
                                        "Дата последнего изменения файла - 30.04.2026 23:59:59\r\n"
                                        "Удалить файл конфигурации ?");
+    EXPECT_EQ(view.dialogs.questionKinds[0], Dialogs::Question::Confirmation);
     EXPECT_TRUE(test::fileExists(cfg + "/OLD.ini"));  // No keeps it, and it is read
     EXPECT_EQ(countNodesStartingWith(endLine(2)), 1);
 
@@ -95,6 +96,21 @@ TEST_F(Intake, TheQuestionNamesTheReportAndItsAge)
     runner.StartCheck();
     EXPECT_FALSE(test::fileExists(cfg + "/OLD.ini"));
     EXPECT_EQ(countNodesStartingWith("Удален файл " + cfg + "/OLD.ini"), 1);
+}
+
+// The listing and the age test of its candidates read the option once: ticked in the middle of a
+// directory, it waits for the next one (a listing made without last-write times would otherwise make
+// every remaining report look written in 1970).
+TEST_F(Intake, TheAgeRuleTickedDuringAListingWaitsForTheNextDirectory)
+{
+    settings.deleteOld = false;
+    settings.deleteOldSilence = true;
+    int pumps = 0;
+    view.onPump = [&] { settings.deleteOld = ++pumps >= 2; };  // from the listing's first candidate on
+    runner.StartCheck();
+    EXPECT_TRUE(test::fileExists(cfg + "/OLD.ini"));
+    EXPECT_TRUE(test::fileExists(cfg + "/NEW.ini"));
+    EXPECT_EQ(countNodesStartingWith("Удален файл "), 0);
 }
 
 TEST_F(Intake, InBackgroundModeTheWindowComesBackForTheQuestion)

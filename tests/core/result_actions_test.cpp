@@ -45,6 +45,16 @@ TEST(ResultText, AnEmptyTreeGivesAnEmptyFileAndAnUnwritablePathAnError)
     saveResultTree(tree, dir.file("empty.txt"));
     EXPECT_EQ(readFile(dir.file("empty.txt")), "");
     EXPECT_THROW(saveResultTree(tree, dir.file("missing/x.txt")), Error);
+    // A file that exists but may not be written says so, not that it is missing.
+    writeFile(dir.file("kept.txt"), "an older save");
+    ::chmod(dir.file("kept.txt").c_str(), 0444);
+    try {
+        saveResultTree(tree, dir.file("kept.txt"));
+        FAIL() << "a read-only file was replaced";
+    } catch (const Error& error) {
+        EXPECT_EQ(std::string(error.what()), "Cannot create file " + dir.file("kept.txt") + ": Permission denied");
+    }
+    EXPECT_EQ(readFile(dir.file("kept.txt")), "an older save");
 }
 
 TEST(Amnesty, ErasesTheChangeSectionsAndKeepsTheRest)

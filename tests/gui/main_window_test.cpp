@@ -1,4 +1,6 @@
 #include "app/main_window.h"
+#include "app/qt_dialogs.h"
+#include "app/translation.h"
 #include "app/path_edit.h"
 #include "app/viewer_window.h"
 #include "app/text_codec.h"
@@ -15,7 +17,12 @@
 #include <QSpinBox>
 #include <QTableView>
 #include <QTreeWidget>
+#include <QHeaderView>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTimer>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
@@ -192,6 +199,220 @@ private Q_SLOTS:
         QCOMPARE(m_dialogs.messages.size(), std::size_t{1});
         QCOMPARE(window->resultTree().count(), std::size_t{3});  // start, invalid directory, end
         QCOMPARE(window->settings().checkDirs.size(), std::size_t{1});
+    }
+
+    // Automatic start: the activation at start-up and after the program's own boxes starts a run;
+    // one after a run's box (however late it arrives) and one from another application never do.
+    void activationStartsARunOnlyAfterTheProgramsOwnWindows()
+    {
+        const std::string cfg = m_dir->file("cfg");
+        std::filesystem::create_directory(cfg);
+        test::writeFile(cfg + "/PC.ini", "[Info]\r\nComputer_Name=PC\r\n[Config_changes]\r\n07.12.2026 08:00:00=ADDED Modem\r\n");
+        test::writeFile(settingsPath(), "[Config]\r\nAutoRun=1\r\n[CheckDirs]\r\nPath_0=" + cfg +
+                                            "\r\nPath_1=" + m_dir->file("unreachable") + "\r\n");
+        auto window = createWindow();
+        const auto runs = [&] {
+            int count = 0;
+            window->resultTree().forEachInDisplayOrder(
+                [&](ResultNode& node) { count += node.text.starts_with(toCp1251(u"Начало проверки"_s)); });
+            return count;
+        };
+        const auto activate = [&] {
+            QEvent activation(QEvent::WindowActivate);
+            QApplication::sendEvent(window.get(), &activation);
+        };
+        m_desktop.answers = {QString::fromStdString(m_dir->file("missing/results.txt"))};
+        const struct {
+            const char* what;
+            std::function<void()> before;
+            int runsAfter;
+        } steps[] = {
+            {"start-up", [] {}, 1},  // its run ends on the box of the unreachable directory
+            {"the window manager's late activation after that box", [] {}, 1},
+            {"coming back from another application", [] {}, 1},
+            {"after a box outside a run (a save that fails)", [&] { window->BitBtn2Click(); }, 2},
+        };
+        for (const auto& step : steps) {
+            step.before();
+            activate();
+            QVERIFY2(runs() == step.runsAfter, step.what);
+        }
+        QCOMPARE(m_dialogs.messages.size(), std::size_t{3});  // two runs' boxes and the save's
+    }
+
+    // After a run, clearing the automatic start brings the start button back at the left edge with
+    // the save button right of it, and the start button starts a run.
+    void startButtonComesBackAfterARun()
+    {
+        const std::string cfg = m_dir->file("cfg");
+        std::filesystem::create_directory(cfg);
+        test::writeFile(cfg + "/PC.ini", "[Info]\r\nComputer_Name=PC\r\n[Config_changes]\r\n07.12.2026 08:00:00=ADDED Modem\r\n");
+        test::writeFile(settingsPath(), "[Config]\r\nAutoRun=1\r\n[CheckDirs]\r\nPath_0=" + cfg + "\r\n");
+        auto window = createWindow();
+        window->show();
+        QEvent activation(QEvent::WindowActivate);
+        QApplication::sendEvent(window.get(), &activation);
+        auto* start = window->findChild<QToolButton*>(u"ToolbarButton971"_s);
+        auto* save = window->findChild<QToolButton*>(u"BitBtn2"_s);
+        QVERIFY(start->isHidden());
+        QCOMPARE(save->x(), start->x());
+
+        click(*window, u"CheckBox6"_s);
+        QVERIFY(!start->isHidden());
+        QCOMPARE(start->x(), 2);
+        QCOMPARE(save->x(), start->x() + start->width() + 2);
+        QCOMPARE(window->childAt(start->mapTo(window.get(), QPoint(5, 5))), start);
+        click(*window, u"ToolbarButton971"_s);
+        int starts = 0;
+        window->resultTree().forEachInDisplayOrder(
+            [&](ResultNode& node) { starts += node.text.starts_with(toCp1251(u"Начало проверки"_s)); });
+        QCOMPARE(starts, 2);
+    }
+
+    // A stray Insert loses nothing: the untouched row goes when the cursor leaves it, and a save
+    // never writes an empty text before later rows.
+    void filterRowsSurviveAStrayInsert()
+    {
+        test::writeFile(settingsPath(), toCp1251(u"[Strings]\r\nText0=Printer\r\nMode0=1\r\nText1=Modem\r\nMode1=2\r\n"
+                                                 u"Text2=Disk\r\nMode2=0\r\n"_s));
+        const auto texts = [](QAbstractItemModel* model) {
+            QStringList all;
+            for (int row = 0; row < model->rowCount(); ++row)
+                all << model->index(row, 0).data().toString();
+            return all;
+        };
+        const QStringList rows{u"Printer"_s, u"Modem"_s, u"Disk"_s};
+        for (const bool leaveTheRow : {true, false}) {
+            auto window = createWindow();
+            window->show();
+            auto* grid = window->findChild<QTableView*>(u"DBGrid1"_s);
+            QAbstractItemModelTester tester(grid->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+            grid->setFocus();
+            grid->setCurrentIndex(grid->model()->index(1, 0));
+            QTest::keyClick(grid, Qt::Key_Insert);
+            QCOMPARE(grid->model()->rowCount(), 4);
+            if (leaveTheRow) {
+                QTest::keyClick(grid, Qt::Key_Down);
+                QCOMPARE(texts(grid->model()), rows);
+            }
+            click(*window, u"BitBtn1"_s);
+            auto again = createWindow();
+            QCOMPARE(texts(again->findChild<QTableView*>(u"DBGrid1"_s)->model()), rows);
+        }
+    }
+
+    // The TEXT editor takes as many characters as the field holds; the pick list opens at the row's
+    // action.
+    void filterEditorsFitTheField()
+    {
+        test::writeFile(settingsPath(), toCp1251(u"[Strings]\r\nText0=Printer\r\nMode0=2\r\n"_s));
+        auto window = createWindow();
+        window->show();
+        auto* grid = window->findChild<QTableView*>(u"DBGrid1"_s);
+        const auto editorOf = [grid](int column) {
+            const QModelIndex index = grid->model()->index(0, column);
+            QAbstractItemDelegate* delegate = grid->itemDelegateForIndex(index);
+            QWidget* editor = delegate->createEditor(grid->viewport(), QStyleOptionViewItem(), index);
+            delegate->setEditorData(editor, index);
+            return std::unique_ptr<QWidget>(editor);
+        };
+        const auto text = editorOf(0);
+        QCOMPARE(qobject_cast<QLineEdit*>(text.get())->maxLength(), 100);
+        const auto pick = editorOf(1);
+        QCOMPARE(qobject_cast<QComboBox*>(pick.get())->currentIndex(), 2);
+    }
+
+    // A long line is read to its end with the horizontal scroll bar, in the tree and in the viewer.
+    void longLinesAreReadableToTheirEnd()
+    {
+        const QString longText = u"PC-"_s + QString(400, u'X') + u"END"_s;
+        const std::string cfg = m_dir->file("cfg");
+        std::filesystem::create_directory(cfg);
+        test::writeFile(cfg + "/PC.ini", "[Info]\r\nComputer_Name=" + toCp1251(longText) +
+                                             "\r\n[Config_changes]\r\n07.12.2026 08:00:00=ADDED Modem\r\n");
+        test::writeFile(settingsPath(), "[Config]\r\nExpandTree=1\r\n[CheckDirs]\r\nPath_0=" + cfg + "\r\n");
+        MainWindow* window = createWindowAndKeep();
+        window->show();
+        click(*window, u"ToolbarButton971"_s);
+        auto* view = window->findChild<QTreeView*>(u"TreeView1"_s);
+        const int needed = view->fontMetrics().horizontalAdvance(longText);
+        QVERIFY(view->header()->sectionSize(0) >= needed);
+        QVERIFY(view->horizontalScrollBar()->maximum() > 0);
+        QVERIFY(view->horizontalScrollBar()->maximum() + view->viewport()->width() >= needed);
+
+        ResultNode& dir = *window->resultTree().topLevel()[1]->children()[0];
+        ViewerWindow* viewer = window->viewer();
+        viewer->setSource(&dir, true);
+        viewer->show();
+        viewer->FormActivate();
+        QTreeWidget* items = viewer->tree();
+        QVERIFY(items->header()->sectionSize(0) >= items->fontMetrics().horizontalAdvance(u"Computer_Name : "_s + longText));
+        QVERIFY(items->horizontalScrollBar()->maximum() > 0);
+        viewer->hide();
+    }
+
+    void windowsAreCentredWithTheProgramsIcon()
+    {
+        auto window = createWindow();
+        const QPoint middle = QGuiApplication::primaryScreen()->availableGeometry().center();
+        QVERIFY((window->geometry().center() - middle).manhattanLength() <= 2);
+        QVERIFY((window->viewer()->geometry().center() - middle).manhattanLength() <= 2);
+        QVERIFY(!window->windowIcon().isNull());
+    }
+
+    // Confirmations carry the question icon, the working directory question a warning, messages
+    // the information icon.
+    void boxesCarryTheIconOfWhatTheySay()
+    {
+        QtDialogs dialogs;
+        QMessageBox::Icon seen = QMessageBox::NoIcon;
+        const auto answerNext = [&seen] {
+            QTimer::singleShot(0, [&seen] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                QVERIFY(box);
+                seen = box->icon();
+                box->done(QMessageBox::No);
+            });
+        };
+        answerNext();
+        dialogs.askYesNo("amnesty?", false, Dialogs::Question::Confirmation);
+        QCOMPARE(seen, QMessageBox::Question);
+        answerNext();
+        dialogs.askYesNo("create?", true, Dialogs::Question::Warning);
+        QCOMPARE(seen, QMessageBox::Warning);
+        answerNext();
+        dialogs.showMessage("done");
+        QCOMPARE(seen, QMessageBox::Information);
+    }
+
+    void toolkitTextsAreRussianWhereTheSystemHasThem()
+    {
+        if (!installRussianTranslation())
+            QSKIP("Qt's Russian translation (qt6-translations-l10n) is not installed");
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), u"&Да"_s);
+    }
+
+    // With the expand option on, a later run opens its own nodes only: what the person closed after
+    // an earlier run stays closed.
+    void nodesThePersonClosedStayClosed()
+    {
+        const std::string cfg = m_dir->file("cfg");
+        std::filesystem::create_directory(cfg);
+        test::writeFile(cfg + "/PC.ini", "[Info]\r\nComputer_Name=PC\r\n[Config_changes]\r\n07.12.2026 08:00:00=ADDED Modem\r\n");
+        test::writeFile(settingsPath(), "[Config]\r\nExpandTree=1\r\n[CheckDirs]\r\nPath_0=" + cfg + "\r\n");
+        auto window = createWindow();
+        window->show();
+        click(*window, u"ToolbarButton971"_s);
+        auto* view = window->findChild<QTreeView*>(u"TreeView1"_s);
+        const QModelIndex first = view->model()->index(1, 0);  // the directory of the first run
+        QVERIFY(view->isExpanded(first));
+        view->collapse(first);
+
+        test::writeFile(cfg + "/PC.ini", "[Info]\r\nComputer_Name=PC\r\n[Config_changes]\r\n08.12.2026 08:00:00=ADDED Printer\r\n");
+        window->StartCheck();
+        QVERIFY(!view->isExpanded(view->model()->index(1, 0)));
+        const int rows = view->model()->rowCount();
+        QVERIFY(view->isExpanded(view->model()->index(rows - 2, 0)));  // the second run's directory
     }
 
     void firstStartTakesEveryDefault()

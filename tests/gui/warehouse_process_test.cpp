@@ -28,10 +28,12 @@ protected:
 
     std::string program() const { return dir.file("corvinax"); }
 
-    // The exit status; the program is given a minute, so that a hang fails instead of blocking.
-    int run(const std::string& arguments)
+    // The exit status; the program is given a minute, so that a hang fails instead of blocking
+    // (124 when it had to be stopped).
+    int run(const std::string& arguments, int seconds = 60)
     {
-        const std::string command = "cd '" + dir.path() + "' && QT_QPA_PLATFORM=offscreen timeout 60 '" + program() +
+        const std::string command = "cd '" + dir.path() + "' && QT_QPA_PLATFORM=offscreen timeout " +
+                                    std::to_string(seconds) + " '" + program() +
                                     "' " + arguments + " 2> '" + dir.file("stderr.txt") + "'";
         const int status = std::system(command.c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -74,6 +76,16 @@ TEST_F(WarehouseProcess, AMissingTableEndsWithAnErrorStatusAfterTheSave)
     EXPECT_EQ(run(""), 2);
     EXPECT_NE(readFile(dir.file("stderr.txt")).find(dir.file("other.dbf")), std::string::npos);
     EXPECT_NE(readFile(dir.file("corvinax.ini")).find("CloseIfAllOk=1\r\n"), std::string::npos);
+}
+
+// The first argument is the one the process received: Qt's own option before /S is not taken out
+// first, so this is no warehouse run (the window waits for a person until it is stopped).
+TEST_F(WarehouseProcess, OnlyTheFirstArgumentAsReceivedSelectsWarehouseMode)
+{
+    writeFile(dir.file("corvinax.ini"), settings(""));
+    EXPECT_EQ(run("-reverse /S", 3), 124);
+    EXPECT_FALSE(test::fileExists(dir.file("check.log")));
+    EXPECT_EQ(readFile(dir.file("corvinax.ini")), settings(""));
 }
 
 TEST_F(WarehouseProcess, NothingToCheckEndsWithoutWaitingForAnyone)
