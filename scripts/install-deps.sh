@@ -3,10 +3,11 @@
 set -euo pipefail
 
 # What building and running needs; with --tests also what the tests use: a dBASE reader of its
-# own, clang for the fuzz targets, and a Samba server that the tests start on a port of their own.
+# own, clang for the fuzz targets, a Samba server that the tests start on a port of their own, and
+# an X server with a window manager for the window's focus and activation.
 packages=(cmake ninja-build g++ pkg-config dpkg-dev qt6-base-dev qt6-translations-l10n libgtest-dev libshp-dev libsmbclient-dev)
 if [ "${1:-}" = "--tests" ]; then
-    packages+=(python3 python3-dbfread clang libclang-rt-14-dev samba)
+    packages+=(python3 python3-dbfread clang libclang-rt-14-dev samba xvfb openbox xdotool)
 fi
 
 missing=()
