@@ -50,6 +50,11 @@ struct Attack {
     std::function<void(HousekeepingAttack&)> arrange;
 };
 
+void PrintTo(const Attack& attack, std::ostream* out)
+{
+    *out << attack.name;
+}
+
 class HousekeepingAttack : public test::CheckRun, public ::testing::WithParamInterface<Attack> {
 public:
     using CheckRun::dir;

@@ -141,6 +141,11 @@ struct Fault {
     bool tableUnchanged;
 };
 
+void PrintTo(const Fault& fault, std::ostream* out)
+{
+    *out << fault.name;
+}
+
 int inProcess(TableFault& t)
 {
     return static_cast<int>(t.exportNow(std::chrono::milliseconds(600)));
