@@ -1,66 +1,92 @@
+#include "app/baseline.h"
 #include "app/clock.h"
+#include "app/command_line.h"
 #include "app/desktop_services.h"
 #include "app/main_window.h"
 #include "app/paths.h"
 #include "app/qt_dialogs.h"
+#include "app/silent_reports.h"
 #include "app/translation.h"
 #include "app/version.h"
 #include "check/file_operations.h"
 #include "check/stop_request.h"
 #include "profile/atomic_file.h"
+#include "profile/error.h"
 #include "profile/native_text.h"
+#include "profile/profile_file.h"
 
 #include <QApplication>
 
-#include <cstring>
+#include <filesystem>
 #include <iostream>
 
 namespace {
 
-constexpr const char* kUsage =
-    "Usage: corvinax [/S | MERVOMODE]\n"
-    "\n"
-    "Watches configuration changes on the computers of a local network: reads the configuration\n"
-    "reports of the check directories and shows every computer that changed since the last check.\n"
-    "\n"
-    "  /S, MERVOMODE  warehouse mode (any letter case): one unattended check, the export into the\n"
-    "                 warehouse table, a save of the settings, and the end of the program\n"
-    "  --help         this text\n"
-    "  --version      the version\n"
-    "\n"
-    "Settings: corvinax.ini beside the program, or ~/.config/corvinax/corvinax.ini when the\n"
-    "program is installed.\n";
+using namespace corvinax;
+
+// --baseline and --silent work on the settings file and the check directories alone: no window, no
+// display.
+int runWithoutWindow(const CommandLine& line, const std::string& settingsPath, const DefaultPaths& defaults)
+{
+    Settings settings;
+    ProfileFile file = openSettingsFile(settingsPath);
+    loadSettings(file, settings, defaults);
+    if (line.silentDays) {
+        std::cout << cp1251ToUtf8(silentReportLines(findSilentReports(settings, *line.silentDays, SystemClock())));
+        return 0;
+    }
+    try {
+        std::cout << summaryLine(writeBaseline(settings, settingsPath)) << std::endl;
+    } catch (const Error& error) {
+        std::cerr << cp1251ToUtf8(error.what()) << std::endl;
+        return 4;
+    }
+    return 0;
+}
 
 }  // namespace
-
 int main(int argc, char* argv[])
 {
     using namespace corvinax;
-    if (argc > 1 && std::strcmp(argv[1], "--help") == 0) {
-        std::cout << kUsage;
+    // The first argument is judged as the process received it, before Qt takes its own options
+    // (-reverse, say) out of the list: what follows them must not become the first.
+    const CommandLine line = parseCommandLine(argc, argv);
+    if (line.help) {
+        std::cout << usageText();
         return 0;
     }
-    if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
+    if (line.version) {
         std::cout << kApplicationTitle << " " << kVersionTag << "\n";
         return 0;
     }
+    if (!line.error.empty()) {
+        std::cerr << line.error << "\n\n" << usageText();
+        return 64;
+    }
 
-    // The first argument as the process received it: Qt takes its own options (-reverse, say) out
-    // of the list, and what follows them must not become the first.
-    const bool warehouse = selectsWarehouseMode(argc, argv);
+    const std::string programDirectory = executableDirectory();
+    const std::string home = homeDirectory();
+    const DefaultPaths defaults = DefaultPaths::forThisMachine(programDirectory, home, runtimeDirectory());
+    std::string settingsPath = settingsFilePath(programDirectory, home);
+    if (line.settingsFile)
+        settingsPath = fromNativeName(std::filesystem::absolute(*line.settingsFile).string());
+    else
+        createDirectories(settingsPath.substr(0, settingsPath.rfind('/')));
+    removeInterruptedReplacements(settingsPath);
+    if (line.baseline || line.silentDays)
+        return runWithoutWindow(line, settingsPath, defaults);
+
     QApplication application(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(kApplicationTitle));
     installRussianTranslation();
 
     StartupOptions options;
-    const std::string programDirectory = executableDirectory();
-    const std::string home = homeDirectory();
-    options.settingsPath = settingsFilePath(programDirectory, home);
-    createDirectories(options.settingsPath.substr(0, options.settingsPath.rfind('/')));
-    removeInterruptedReplacements(options.settingsPath);
+    options.settingsPath = settingsPath;
     options.executablePath = executablePath();
-    options.defaults = DefaultPaths::forThisMachine(programDirectory, home, runtimeDirectory());
-    options.warehouseFromCommandLine = warehouse;
+    options.defaults = defaults;
+    options.warehouseFromCommandLine = line.warehouse;
+    options.jsonFile = line.jsonFile ? fromNativeName(std::filesystem::absolute(*line.jsonFile).string()) : "";
+    options.failOnFindings = line.failOnFindings;
 
     SystemClock clock;
     QtDialogs dialogs;

@@ -81,6 +81,8 @@ void MainWindow::FormCreate()
     m_settings.warehouseMode = m_options.warehouseFromCommandLine;
     ProfileFile file = openSettingsFile(m_options.settingsPath);
     loadSettings(file, m_settings, m_options.defaults);
+    m_settings.jsonFileForThisRun = m_options.jsonFile;
+    m_settings.failOnFindings = m_options.failOnFindings;
     m_unattended = m_settings.warehouseMode;
     loadControls();
     bindControls();
@@ -171,6 +173,8 @@ void MainWindow::runUnattended()
         status = 2;  // the warehouse table is missing, or stayed locked or unreadable
     else if (!m_saved)
         status = 4;  // the settings could not be saved
+    else if (m_settings.failOnFindings && outcome.violators > 0)
+        status = 5;  // everything went through, and there are violators to look at
     close();
     QCoreApplication::exit(status);
 }

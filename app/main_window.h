@@ -44,6 +44,8 @@ struct StartupOptions {
     std::string executablePath;
     DefaultPaths defaults;
     bool warehouseFromCommandLine = false;
+    std::string jsonFile;         // --json: for this run, instead of JsonFile
+    bool failOnFindings = false;  // --fail-on-findings
 };
 
 // TForm1, the main window. Its handlers carry the names of the control events they answer; it is

@@ -1,6 +1,7 @@
 #include "app/settings.h"
 
 #include "app/clock.h"
+#include "app/command_line.h"
 #include "app/paths.h"
 #include "profile/profile_file.h"
 
@@ -48,6 +49,7 @@ void loadConfig(ProfileFile& file, Settings& s, const DefaultPaths& defaults)
     s.deleteOldCopy = file.readFlag(kConfig, "DeleteOldCopy", true);
     s.deleteOldCopyPath = file.readString(kConfig, "DeleteOldCopyPath", defaults.deleteOldCopyPath);
     s.logFileSizeMB = file.readInteger(kConfig, "LogFileSizeMB", 10);
+    s.jsonFile = file.readString(kConfig, "JsonFile", "");
     if (s.warehouseMode) {
         s.warehouseTable = file.readString(kConfig, "WorkTable", "");
         s.maxLines = file.readInteger(kConfig, "MaxLines", 16);
@@ -100,6 +102,9 @@ void saveConfig(ProfileFile& file, const Settings& s, const Clock& clock)
     file.writeString(kConfig, "Password", s.password);
     file.writeFlag(kConfig, "AutoRun", s.autoRun);
     file.writeInteger(kConfig, "LogFileSizeMB", s.logFileSizeMB);
+    // Written only where it is used, so that a file without it stays as it always was.
+    if (!s.jsonFile.empty())
+        file.writeString(kConfig, "JsonFile", s.jsonFile);
     if (s.warehouseMode)
         file.writeString(kConfig, "LastRunInMervoMode", formatDateTime(clock.now()));
 }
@@ -166,12 +171,7 @@ ProfileFile openSettingsFile(const std::string& path)
 
 bool selectsWarehouseMode(int argc, const char* const* argv)
 {
-    if (argc < 2 || !argv[1])
-        return false;
-    std::string first = argv[1];
-    std::transform(first.begin(), first.end(), first.begin(),
-                   [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; });
-    return first == "MERVOMODE" || first == "/S";
+    return parseCommandLine(argc, argv).warehouse;
 }
 
 void loadSettings(ProfileFile& file, Settings& settings, const DefaultPaths& defaults)

@@ -60,6 +60,8 @@ struct Settings {
     // levels; a folder the person chose must exist.
     std::string defaultWorkDir;
     std::string defaultDeleteOldCopyPath;
+    // JSON Lines of a warehouse run's findings beside the table; empty: none.
+    std::string jsonFile;
 
     std::vector<CheckDirectory> checkDirs;
     FilterTable filters;
@@ -70,6 +72,10 @@ struct Settings {
     int maxLines = 0;
     int maxDate = 0;
     std::string warehouseTable = kDesignedTableName;
+    // From the command line, never saved: a JSON file for this run instead of jsonFile, and whether a
+    // warehouse run that found violators ends with its own status.
+    std::string jsonFileForThisRun;
+    bool failOnFindings = false;
 
     // The drive name of the mapping ("A:" to "Z:"), empty when none is selected.
     std::string workDriveName() const;

@@ -173,6 +173,9 @@ void CheckRunner::RunConfigCheck()
         BackgroundMode background(m_view, m_settings.lowPriority);
         m_background = background.on();
         m_firstNode = m_tree.topLevel().size();
+        m_json.reset();
+        if (m_settings.warehouseMode && !jsonPath().empty())
+            m_json.emplace(isoTime(m_clock.now()));
         m_tree.addTopLevel("Начало проверки " + now());
         m_violators = 0;
         m_gauge1 = Gauge{};
@@ -220,6 +223,8 @@ void CheckRunner::RunConfigCheck()
         background.end(!m_settings.warehouseMode);
         m_background = false;
         finishRun();
+        m_outcome.violators = m_violators;
+        writeJsonFindings();
     }
     if (m_settings.warehouseMode) {
         stopIfRequested();
@@ -257,6 +262,24 @@ void CheckRunner::finishRun()
     m_view.presentResults();
 }
 
+std::string CheckRunner::jsonPath() const
+{
+    return m_settings.jsonFileForThisRun.empty() ? m_settings.jsonFile : m_settings.jsonFileForThisRun;
+}
+
+// Like the log, a JSON file that cannot be written is reported and the run ends as usual.
+void CheckRunner::writeJsonFindings()
+{
+    if (!m_json)
+        return;
+    try {
+        m_json->write(jsonPath());
+    } catch (const Error& error) {
+        showMessage(error.what());
+    }
+    m_json.reset();
+}
+
 // A log that cannot be written is reported; the run still ends as usual, export included.
 void CheckRunner::writeCheckLog()
 {
@@ -287,6 +310,8 @@ void CheckRunner::checkDirectory(std::size_t index)
 
     if (kept.empty()) {
         const std::string line = "Неверный каталог " + m_listedPath;
+        if (m_json)
+            m_json->addLine("invalid_directory", m_listedPath, line);
         showMessage(line);
         m_tree.select(&m_tree.addTopLevel(line));
     } else {
@@ -309,8 +334,12 @@ void CheckRunner::checkDirectory(std::size_t index)
 
         const int found = static_cast<int>(kept.size());
         if (found != expected) {
-            m_tree.addTopLevel("Число файлов в " + m_listedPath + (found > expected ? " увеличилось" : " уменьшилось") +
-                               " с " + std::to_string(expected) + " до " + std::to_string(found));
+            const std::string& line =
+                m_tree.addTopLevel("Число файлов в " + m_listedPath + (found > expected ? " увеличилось" : " уменьшилось") +
+                                   " с " + std::to_string(expected) + " до " + std::to_string(found))
+                    .text;
+            if (m_json)
+                m_json->addLine("file_count", m_listedPath, line);
             m_settings.checkDirs[index].expectedCount = std::to_string(found);
         }
     }
@@ -472,7 +501,19 @@ void CheckRunner::addViolator(const Violation& violation)
     if (!lineAdded) {
         m_tree.remove(computer);
         --m_violators;
+    } else if (m_json) {
+        addJsonChanges(computer, violation);
     }
+}
+
+void CheckRunner::addJsonChanges(const ResultNode& computer, const Violation& violation)
+{
+    const ReportInfo& info = violation.report.info();
+    const JsonFindings::Source source{m_listedPath, violation.fileName, info.computerName, info.params[0],
+                                      info.macAddr};
+    for (const auto& line : computer.children())
+        m_json->addChange(source, line->text, line->data ? line->data->mark : std::string(),
+                          computer.stateIndex != -1, line->imageIndex);
 }
 
 void CheckRunner::Gauge1Progress(int position)

@@ -7,6 +7,7 @@
 #include "check/report_intake.h"
 #include "check/run_view.h"
 #include "output/check_log.h"
+#include "output/json_findings.h"
 #include "output/warehouse_export.h"
 #include "profile/atomic_file.h"
 #include "profile/profile_file.h"
@@ -45,6 +46,7 @@ public:
         bool ran = false;
         std::optional<ExportResult> exported;
         int stoppedBy = 0;  // the signal that stopped an unattended run, which then changed nothing
+        std::size_t violators = 0;
     };
     const Outcome& lastOutcome() const { return m_outcome; }
 
@@ -66,6 +68,9 @@ private:
     void addViolator(const Violation& violation);
     void finishRun();
     void writeCheckLog();
+    void writeJsonFindings();
+    std::string jsonPath() const;
+    void addJsonChanges(const ResultNode& computer, const Violation& violation);
     bool workDirReady();
     bool createWorkDir(const std::string& workDir) const;
 
@@ -94,6 +99,8 @@ private:
     std::optional<ProfileFile> m_stateFile;
     // Warehouse mode: the state values found, which reach the file only with a completed export.
     StateValues m_pendingState;
+    // Warehouse mode with a JSON file: the findings as JSON Lines.
+    std::optional<JsonFindings> m_json;
     std::chrono::steady_clock::time_point m_stateWritten;
     bool m_background = false;
     bool m_singleDirectory = false;

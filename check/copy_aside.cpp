@@ -2,6 +2,7 @@
 
 #include "check/report_directory.h"
 #include "profile/atomic_file.h"
+#include "profile/file_descriptor.h"
 #include "profile/native_text.h"
 #include "profile/remote_files.h"
 
@@ -14,22 +15,6 @@
 namespace corvinax {
 
 namespace {
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 // A short name of its own, so that even a report name at the system's limit can be copied.
 int createTemporary(int folderFd, std::string& name)
@@ -46,13 +31,13 @@ int createTemporary(int folderFd, std::string& name)
 
 bool writeLocalCopy(const ReportCopySource& source, const std::string& native, const std::string& folder)
 {
-    const Descriptor folderFd(::open(nativePath(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const FileDescriptor folderFd(::open(nativePath(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folderFd.get() < 0)
         return false;
     std::string temporary;
     bool ok = false;
     {
-        const Descriptor file(createTemporary(folderFd.get(), temporary));
+        const FileDescriptor file(createTemporary(folderFd.get(), temporary));
         if (file.get() < 0)
             return false;
         const timespec times[2] = {source.modified, source.modified};

@@ -51,4 +51,13 @@ int GetImage(std::string_view line)
     return kImageAlarm;
 }
 
+std::string_view imageName(int image)
+{
+    constexpr std::array<std::string_view, kImageCount> kNames{
+        "message", "directory", "computer", "counter", "alarm",   "remote",  "modem",
+        "attention", "sharing", "smart",    "removed", "added", "pointer",
+    };
+    return image >= 0 && image < kImageCount ? kNames[static_cast<std::size_t>(image)] : std::string_view();
+}
+
 }  // namespace corvinax

@@ -22,6 +22,9 @@ enum NodeImage {
     kImageCount = 13,
 };
 
+// A name for each picture, for readers of exported findings ("added", "modem", ...).
+std::string_view imageName(int image);
+
 // The picture of a change line: the first keyword, in table order, whose first occurrence in the
 // line starts after its first character; the alarm picture when none does.
 int GetImage(std::string_view line);

@@ -1,5 +1,6 @@
 #include "profile/atomic_file.h"
 
+#include "profile/file_descriptor.h"
 #include "profile/native_text.h"
 #include "profile/remote_files.h"
 
@@ -17,24 +18,6 @@
 namespace corvinax {
 
 namespace {
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    ~FileDescriptor() { close(); }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return m_fd; }
-    bool close()
-    {
-        const bool ok = m_fd < 0 || ::close(m_fd) == 0;
-        m_fd = -1;
-        return ok;
-    }
-
-private:
-    int m_fd;
-};
 
 std::string resolveLink(const std::string& path)
 {

@@ -15,13 +15,6 @@ Report Report::read(const std::string& path)
     return parse(std::move(bytes));
 }
 
-Report Report::read(const OpenDirectory& directory, const std::string& name)
-{
-    std::string bytes;
-    directory.readWholeFile(name, bytes);
-    return parse(std::move(bytes));
-}
-
 Report Report::parse(std::string bytes)
 {
     Report report;

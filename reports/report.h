@@ -16,7 +16,6 @@
 
 namespace corvinax {
 
-class OpenDirectory;
 
 struct ReportInfo {
     std::string computerName;  // "?" when missing
@@ -29,8 +28,6 @@ class Report {
 public:
     // A missing or unreadable file, or one that is no profile, gives the defaults and no lines.
     static Report read(const std::string& path);
-    // The same for the file of that name (the bytes its listing gave) in an open directory.
-    static Report read(const OpenDirectory& directory, const std::string& name);
     // The same from the bytes of a file.
     static Report parse(std::string bytes);
     // The same always through the full parse of the file, which a plain report skips.

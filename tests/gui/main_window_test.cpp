@@ -53,7 +53,7 @@ private:
     std::unique_ptr<MainWindow> createWindow(bool warehouse = false)
     {
         StartupOptions options{settingsPath(), "/opt/tools/corvinax",
-                               DefaultPaths::forThisMachine("/opt/tools", m_dir->path()), warehouse};
+                               DefaultPaths::forThisMachine("/opt/tools", m_dir->path()), warehouse, {}, false};
         return std::make_unique<MainWindow>(options, m_dialogs, m_desktop, m_clock);
     }
 

@@ -1,6 +1,7 @@
 // Runs the built program as an administrator's scheduler would: copied beside its own settings
 // file, started in warehouse mode, on a machine without a display.
 
+#include "profile/native_text.h"
 #include "profile/profile_document.h"
 #include "support/dbf_files.h"
 #include "support/temp_dir.h"
@@ -9,6 +10,11 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <algorithm>
+#include <ctime>
+#include <fcntl.h>
+#include <sstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 namespace corvinax {
@@ -33,8 +39,8 @@ protected:
     int run(const std::string& arguments, int seconds = 60)
     {
         const std::string command = "cd '" + dir.path() + "' && QT_QPA_PLATFORM=offscreen timeout " +
-                                    std::to_string(seconds) + " '" + program() +
-                                    "' " + arguments + " 2> '" + dir.file("stderr.txt") + "'";
+                                    std::to_string(seconds) + " '" + program() + "' " + arguments + " > '" +
+                                    dir.file("stdout.txt") + "' 2> '" + dir.file("stderr.txt") + "'";
         const int status = std::system(command.c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
@@ -93,6 +99,102 @@ TEST_F(WarehouseProcess, NothingToCheckEndsWithoutWaitingForAnyone)
     writeFile(dir.file("corvinax.ini"), "[Config]\r\nLOG_FileName=" + dir.file("check.log") + "\r\n");
     EXPECT_EQ(run("/s"), 1);
     EXPECT_FALSE(readFile(dir.file("stderr.txt")).empty());
+}
+
+// The options for scripts and schedulers, each on a real network of reports.
+class ScriptOptions : public WarehouseProcess {
+protected:
+    ScriptOptions()
+    {
+        writeFile(dir.file("corvinax.ini"), settings(""));
+        writeFile(dir.file("cfg/PC-07.ini"), "[Info]\r\nComputer_Name=PC-07\r\nParam_1=ivanov\r\nMAC_Addr=00-0C-29-3A-5B-7C\r\n"
+                                             "[Config_changes]\r\n06.12.2026 18:20:11=ADDED Printer\r\n"
+                                             "06.12.2026 18:20:12=REMOVED Modem \"A\"\r\n");
+        writeFile(dir.file("cfg/OLD.ini"), "[Info]\r\nComputer_Name=OLD\r\n[Config_changes]\r\n01.01.2026 10:00:00=ADDED Disk\r\n");
+        const timespec longAgo[2] = {{1767254400, 0}, {1767254400, 0}};  // 01.01.2026 08:00 UTC
+        ::utimensat(AT_FDCWD, dir.file("cfg/OLD.ini").c_str(), longAgo, 0);
+        test::createWarehouseTable(dir.file("other.dbf"), {});
+    }
+
+    std::string output() const { return readFile(dir.file("stdout.txt")); }
+    std::size_t ownRows() const { return test::readWithDbfread(dir.file("other.dbf")).rows.size(); }
+};
+
+TEST_F(ScriptOptions, AnotherSettingsFileIsUsedAndTheDefaultOneLeftAlone)
+{
+    std::filesystem::create_directory(dir.file("net"));
+    writeFile(dir.file("net/branch.ini"), settings(""));
+    std::filesystem::remove(dir.file("corvinax.ini"));
+    ASSERT_EQ(run("--settings net/branch.ini /S"), 0) << readFile(dir.file("stderr.txt"));
+    const ProfileDocument saved = ProfileDocument::parse(readFile(dir.file("net/branch.ini")));
+    EXPECT_EQ(saved.value(dir.file("cfg"), "PC-07.ini").value_or(""), "06.12.2026 18:20:12");
+    EXPECT_FALSE(test::fileExists(dir.file("corvinax.ini")));
+}
+
+// A quiet first run: afterwards a run finds nothing, logs no computer and exports no row.
+TEST_F(ScriptOptions, ABaselineRecordsEveryReportAndShowsNothing)
+{
+    ASSERT_EQ(run("--baseline"), 0) << readFile(dir.file("stderr.txt"));
+    EXPECT_EQ(output(), "1 directories, 2 reports, 2 keys written\n");
+    EXPECT_FALSE(test::fileExists(dir.file("check.log")));
+    ASSERT_EQ(run("/S --fail-on-findings"), 0) << readFile(dir.file("stderr.txt"));
+    EXPECT_EQ(readFile(dir.file("check.log")).find("Компьютер :"), std::string::npos);
+    EXPECT_EQ(ownRows(), 0u);
+}
+
+TEST_F(ScriptOptions, SilentReportsAreListedOldestFirstAndNothingChanges)
+{
+    const std::string before = readFile(dir.file("corvinax.ini"));
+    ASSERT_EQ(run("--silent 30"), 0) << readFile(dir.file("stderr.txt"));
+    std::tm local{};
+    const std::time_t when = 1767254400;
+    ::localtime_r(&when, &local);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%d.%m.%Y %H:%M:%S", &local);
+    EXPECT_EQ(output(), dir.file("cfg") + "\tOLD.ini\tOLD\t" + stamp + "\n");
+    EXPECT_EQ(readFile(dir.file("corvinax.ini")), before);
+    ASSERT_EQ(run("--silent 400"), 0);
+    EXPECT_EQ(output(), "");
+}
+
+// The JSON Lines, read back by Python's own parser, field by field.
+TEST_F(ScriptOptions, TheFindingsGoToJsonLinesAsTheTreeShowsThem)
+{
+    ASSERT_EQ(run("/S --json findings.jsonl"), 0) << readFile(dir.file("stderr.txt"));
+    const std::string fields =
+        "import json, sys\n"
+        "for line in open(sys.argv[1], encoding='utf-8'):\n"
+        "    o = json.loads(line)\n"
+        "    assert len(o['time']) == 25 and o['time'][10] == 'T', o['time']\n"
+        "    print('|'.join(str(o.get(k, '-')) for k in ('kind', 'directory', 'file', 'computer', 'user', 'mac',"
+        " 'key', 'text', 'mark', 'computer_marked', 'picture')))\n";
+    writeFile(dir.file("fields.py"), fields);
+    const std::string command = "PYTHONIOENCODING=utf-8 python3 '" + dir.file("fields.py") + "' '" + dir.file("findings.jsonl") + "' > '" +
+                                dir.file("fields.txt") + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const std::string cfg = dir.file("cfg");
+    std::vector<std::string> lines;
+    std::istringstream text(readFile(dir.file("fields.txt")));
+    for (std::string line; std::getline(text, line);)
+        lines.push_back(line);
+    std::sort(lines.begin(), lines.end());
+    std::vector<std::string> expected{
+        "change|" + cfg + "|OLD.ini|OLD|||01.01.2026 10:00:00|01.01.2026 10:00:00=ADDED Disk||False|added",
+        "change|" + cfg + "|PC-07.ini|PC-07|ivanov|00-0C-29-3A-5B-7C|06.12.2026 18:20:11|"
+        "06.12.2026 18:20:11=ADDED Printer||False|added",
+        "change|" + cfg + "|PC-07.ini|PC-07|ivanov|00-0C-29-3A-5B-7C|06.12.2026 18:20:12|"
+        "06.12.2026 18:20:12=REMOVED Modem \"A\"||False|modem",
+        "file_count|" + cfg + "|-|-|-|-|-|" + cp1251ToUtf8("Число файлов в " + cfg + " увеличилось с 0 до 2") + "|-|-|-",
+    };
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(lines, expected);
+}
+
+TEST_F(ScriptOptions, FindingsEndAWarehouseRunWithItsOwnStatusWhenAsked)
+{
+    EXPECT_EQ(run("/S --fail-on-findings"), 5) << readFile(dir.file("stderr.txt"));
+    EXPECT_EQ(ownRows(), 3u);  // everything else went through
+    EXPECT_EQ(run("/S --fail-on-findings"), 0);
 }
 
 }  // namespace

@@ -26,12 +26,14 @@ class WindowManagerTest : public QObject {
     Q_OBJECT
 
 private:
-    // Answers every box the moment it is up, as a person pressing OK would.
+    // Answers every box once the manager has given it the focus, as a person pressing OK would
+    // (a box closed before that would never have taken the focus from the main window).
     void startAnsweringBoxes()
     {
         auto* answerer = new QTimer(this);
         connect(answerer, &QTimer::timeout, this, [this] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box && box->isActiveWindow()) {
                 m_boxes << box->text();
                 box->done(QMessageBox::Ok);
             }
@@ -68,7 +70,7 @@ private Q_SLOTS:
         const std::string settings = m_dir->file("corvinax.ini");
         test::writeFile(settings, "[Config]\r\nAutoRun=1\r\n[CheckDirs]\r\nPath_0=" + m_dir->file("unreachable") + "\r\n");
         StartupOptions options{settings, "/opt/tools/corvinax", DefaultPaths::forThisMachine("/opt/tools", m_dir->path()),
-                               false};
+                               false, {}, false};
         m_window = std::make_unique<MainWindow>(options, m_dialogs, m_desktop, m_clock);
         m_dialogs.setParent(m_window.get());
         startAnsweringBoxes();
