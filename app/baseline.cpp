@@ -10,22 +10,6 @@
 
 namespace corvinax {
 
-namespace {
-
-// Shown names (letter case folded) that more than one report of the directory has.
-std::unordered_set<std::string> ambiguousNames(const std::vector<ReportCandidate>& reports)
-{
-    std::unordered_set<std::string> seen;
-    std::unordered_set<std::string> twice;
-    for (const ReportCandidate& report : reports) {
-        if (std::string name = foldCase(report.name); !seen.insert(name).second)
-            twice.insert(std::move(name));
-    }
-    return twice;
-}
-
-}  // namespace
-
 BaselineSummary writeBaseline(Settings& settings, const std::string& settingsPath)
 {
     BaselineSummary summary;

@@ -23,8 +23,8 @@ std::vector<SilentReport> findSilentReports(const Settings& settings, int days, 
             directory.read(candidate.native, bytes);
             std::string computer = Report::parse(std::move(bytes)).info().computerName;
             // A tab in a report must not shift the columns.
-            std::replace_if(computer.begin(), computer.end(), [](char c) { return static_cast<unsigned char>(c) < 32; },
-                            '?');
+            std::replace_if(
+                computer.begin(), computer.end(), [](char c) { return static_cast<unsigned char>(c) < 32; }, '?');
             silent.push_back({listed.path, candidate.name, std::move(computer), candidate.lastWrite});
         }
     }

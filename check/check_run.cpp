@@ -209,10 +209,10 @@ void CheckRunner::RunConfigCheck()
                 checkpointState();
             }
         } catch (...) {
-            endStateUpdate();
+            endStateUpdate(true);
             throw;
         }
-        endStateUpdate();
+        endStateUpdate(false);
         m_stateFile.reset();
         m_readDirectory.reset();
         m_intake.endRun();
@@ -236,8 +236,9 @@ void CheckRunner::RunConfigCheck()
     }
 }
 
-// Outside warehouse mode the state found reaches the file at the end of the run, whatever ended it.
-void CheckRunner::endStateUpdate()
+// Outside warehouse mode the state found reaches the file at the end of the run, whatever ended it;
+// after an error that ends the run, a failure to write it is not the one to report.
+void CheckRunner::endStateUpdate(bool afterAnError)
 {
     if (m_settings.warehouseMode) {
         m_stateFile->discardUpdate();
@@ -246,7 +247,7 @@ void CheckRunner::endStateUpdate()
     try {
         m_stateFile->commitUpdate();
     } catch (const Error&) {
-        if (!std::uncaught_exceptions())
+        if (!afterAnError)
             throw;
     }
 }
@@ -301,12 +302,7 @@ void CheckRunner::checkDirectory(std::size_t index)
     m_readDirectory.emplace(m_readPath);
     const std::vector<ReportCandidate> kept = m_intake.collectReports(*m_readDirectory, m_listedPath);
     m_reportTotal += kept.size();
-    m_ambiguousNames.clear();
-    std::unordered_set<std::string> folded;
-    for (const ReportCandidate& candidate : kept) {
-        if (std::string name = foldCase(candidate.name); !folded.insert(name).second)
-            m_ambiguousNames.insert(std::move(name));
-    }
+    m_ambiguousNames = ambiguousNames(kept);
 
     if (kept.empty()) {
         const std::string line = "Неверный каталог " + m_listedPath;

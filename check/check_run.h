@@ -80,7 +80,7 @@ private:
     // A box must never find state values that are not yet on disk.
     void showMessage(const std::string& text);
     void flushState();
-    void endStateUpdate();
+    void endStateUpdate(bool afterAnError);
     // The state reaches the file between directories when it has waited long enough.
     void checkpointState();
 

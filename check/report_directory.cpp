@@ -57,6 +57,17 @@ std::string foldedUnc(std::string_view uncPath)
 
 }  // namespace
 
+std::unordered_set<std::string> ambiguousNames(const std::vector<ReportCandidate>& reports)
+{
+    std::unordered_set<std::string> seen;
+    std::unordered_set<std::string> twice;
+    for (const ReportCandidate& report : reports) {
+        if (std::string name = foldCase(report.name); !seen.insert(name).second)
+            twice.insert(std::move(name));
+    }
+    return twice;
+}
+
 ReportDirectory::ReportDirectory(std::string readPath) : m_path(std::move(readPath)), m_open(m_path) {}
 
 std::vector<ReportCandidate> ReportDirectory::list(bool withLastWrite) const

@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 #include <sys/types.h>
+#include <unordered_set>
 #include <vector>
 
 namespace corvinax {
@@ -35,6 +36,10 @@ struct ReportCopySource {
     mode_t mode = 0600;  // permission bits
     timespec modified{};
 };
+
+// The shown names, letter case folded, that more than one of the reports has: such reports are never
+// remembered, so that one of them cannot hide the other's changes.
+std::unordered_set<std::string> ambiguousNames(const std::vector<ReportCandidate>& reports);
 
 class ReportDirectory {
 public:

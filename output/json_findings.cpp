@@ -64,8 +64,8 @@ std::string isoTime(const LocalDateTime& moment)
     return text;
 }
 
-void JsonFindings::addChange(const Source& source, std::string_view text, std::string_view mark,
-                             bool computerMarked, int picture)
+void JsonFindings::addChange(const Source& source, std::string_view text, std::string_view mark, bool computerMarked,
+                             int picture)
 {
     std::string json = "{";
     appendField(json, "time", m_time);

@@ -44,8 +44,8 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{{"x", "/S"}, false, nullptr, false, -1, nullptr, false, false},
         LineCase{{"-reverse", "/S"}, false, nullptr, false, -1, nullptr, false, false},
         LineCase{{"--settings", "net.ini", "/S"}, true, "net.ini", false, -1, nullptr, false, false},
-        LineCase{{"/S", "--json", "out.jsonl", "--fail-on-findings"}, true, nullptr, false, -1, "out.jsonl", true,
-                 false},
+        LineCase{
+            {"/S", "--json", "out.jsonl", "--fail-on-findings"}, true, nullptr, false, -1, "out.jsonl", true, false},
         LineCase{{"--settings", "n.ini", "--baseline"}, false, "n.ini", true, -1, nullptr, false, false},
         LineCase{{"--silent", "30"}, false, nullptr, false, 30, nullptr, false, false},
         LineCase{{"--silent", "thirty"}, false, nullptr, false, -1, nullptr, false, true},

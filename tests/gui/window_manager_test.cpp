@@ -49,10 +49,7 @@ private:
         return count;
     }
 
-    static void xdotool(const QStringList& arguments)
-    {
-        QProcess::execute(u"xdotool"_s, arguments);
-    }
+    static void xdotool(const QStringList& arguments) { QProcess::execute(u"xdotool"_s, arguments); }
 
     std::unique_ptr<test::TempDir> m_dir;
     QtDialogs m_dialogs;
@@ -68,9 +65,11 @@ private Q_SLOTS:
             QSKIP("needs an X server with a window manager (run through with_window_manager.sh)");
         m_dir = std::make_unique<test::TempDir>();
         const std::string settings = m_dir->file("corvinax.ini");
-        test::writeFile(settings, "[Config]\r\nAutoRun=1\r\n[CheckDirs]\r\nPath_0=" + m_dir->file("unreachable") + "\r\n");
-        StartupOptions options{settings, "/opt/tools/corvinax", DefaultPaths::forThisMachine("/opt/tools", m_dir->path()),
-                               false, {}, false};
+        test::writeFile(settings,
+                        "[Config]\r\nAutoRun=1\r\n[CheckDirs]\r\nPath_0=" + m_dir->file("unreachable") + "\r\n");
+        StartupOptions options{
+            settings, "/opt/tools/corvinax", DefaultPaths::forThisMachine("/opt/tools", m_dir->path()), false, {},
+            false};
         m_window = std::make_unique<MainWindow>(options, m_dialogs, m_desktop, m_clock);
         m_dialogs.setParent(m_window.get());
         startAnsweringBoxes();
