@@ -95,12 +95,24 @@ std::string_view DbfTable::value(std::size_t row, std::size_t field) const
     return text;
 }
 
+void DbfTable::dropRecords()
+{
+    m_bytes.resize(m_headerSize);
+    m_bytes.shrink_to_fit();
+    m_rows = 0;
+}
+
 DbfTable::Builder::Builder(const DbfTable& layout, int year, int month, int day)
     : m_layout(layout), m_bytes(layout.m_bytes, 0, layout.m_headerSize)
 {
     m_bytes[1] = static_cast<char>(year - 1900);
     m_bytes[2] = static_cast<char>(month);
     m_bytes[3] = static_cast<char>(day);
+}
+
+void DbfTable::Builder::reserve(std::size_t rows)
+{
+    m_bytes.reserve(m_layout.m_headerSize + rows * m_layout.m_recordSize + 1);
 }
 
 void DbfTable::Builder::appendRecord(std::string_view record)

@@ -33,12 +33,17 @@ public:
     std::string_view record(std::size_t row) const;
     // A field's value without the blanks around it.
     std::string_view value(std::size_t row, std::size_t field) const;
+    // Lets the records go, keeping the header and the field layout for a Builder: the old table need
+    // not stay in memory beside the new one once its rows were taken.
+    void dropRecords();
 
     // Builds a table with this one's header (all of it but the row count and the date of the last
     // change) and the rows given to it.
     class Builder {
     public:
         Builder(const DbfTable& layout, int year, int month, int day);
+        // Room for this many rows, so that the table is not copied as it grows.
+        void reserve(std::size_t rows);
         // A record as another table stored it, taken as it is.
         void appendRecord(std::string_view record);
         // A new live row from the values of the first four fields, each cut to its field's width;

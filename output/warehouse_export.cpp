@@ -125,7 +125,7 @@ ExportResult WarehouseExport::WriteMervoDBF()
 ExportResult WarehouseExport::exportInto(WarehouseTableFile& file, std::string bytes)
 {
     const std::string& name = m_settings.warehouseTable;
-    const std::optional<DbfTable> table = DbfTable::parse(std::move(bytes));
+    std::optional<DbfTable> table = DbfTable::parse(std::move(bytes));
     if (!table || !hasTheFourFields(*table)) {
         report("- База повреждена :" + name);
         return ExportResult::Failed;
@@ -141,7 +141,11 @@ ExportResult WarehouseExport::exportInto(WarehouseTableFile& file, std::string b
     m_view.setApplicationTitle("Write..");
     const LocalDateTime today = m_clock.now();
     DbfTable::Builder builder(*table, today.year, today.month, today.day);
+    // At most the other writers' rows (the table's rows but the own ones read), the alarms and the
+    // kept entries.
+    builder.reserve(table->rowCount() - m_ownRowsRead + alarms.size() + kept.size());
     keepOtherRows(*table, builder);
+    table->dropRecords();
     m_view.pumpEvents();
     writeAlarms(builder, alarms);
     writeGroups(builder, kept);
@@ -169,6 +173,7 @@ std::vector<std::string> WarehouseExport::readOwnRows(const DbfTable& table)
                        trimmed(table.value(row, kTextField)));
     }
     m_progress.push_back("- Считано из " + m_settings.warehouseTable + " строк : " + std::to_string(read.size()));
+    m_ownRowsRead = read.size();
     return read;
 }
 

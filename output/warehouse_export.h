@@ -59,6 +59,7 @@ private:
     LogHeader m_logHeader;
     std::chrono::milliseconds m_lockWait;
     std::vector<std::string> m_progress;
+    std::size_t m_ownRowsRead = 0;
 };
 
 }  // namespace corvinax
