@@ -7,7 +7,6 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
-#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -155,19 +154,10 @@ bool ReportDirectory::replace(std::string_view native, std::string_view bytes) c
         ::fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode) ||
         (info.st_mode & 0222) == 0)
         return false;
-    static std::mt19937_64 random(std::random_device{}());
-    const std::string temporary = ".corvinax-" + std::to_string(random() % 1'000'000'000'000ULL);
-    const int file = ::openat(folder, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (file < 0)
-        return false;
+    NewFileAttributes attributes{info.st_mode, std::nullopt, std::nullopt};
     if (info.st_uid != ::geteuid() || info.st_gid != ::getegid())
-        (void)!::fchown(file, info.st_uid, info.st_gid);
-    bool ok = ::fchmod(file, info.st_mode & 07777) == 0 && writeAll(file, bytes) && ::fsync(file) == 0;
-    ok = ::close(file) == 0 && ok;
-    if (ok && ::renameat(folder, temporary.c_str(), folder, name.c_str()) == 0)
-        return true;
-    ::unlinkat(folder, temporary.c_str(), 0);
-    return false;
+        attributes.owner = {info.st_uid, info.st_gid};
+    return replaceInFolder(folder, name, bytes, attributes);
 }
 
 bool ReportDirectory::isSameDirectory(const std::string& other) const

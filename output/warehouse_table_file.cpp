@@ -2,6 +2,7 @@
 
 #include "check/stop_request.h"
 #include "profile/atomic_file.h"
+#include "profile/file_descriptor.h"
 #include "profile/native_text.h"
 #include "profile/remote_files.h"
 
@@ -11,7 +12,6 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
-#include <random>
 #include <sys/file.h>
 #include <thread>
 #include <unistd.h>
@@ -171,39 +171,16 @@ bool WarehouseTableFile::replace(std::string_view bytes, std::string& error)
 
 bool WarehouseTableFile::replaceLocal(std::string_view bytes, std::string& error)
 {
-    const int folder = ::open(directoryOf(m_native).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder < 0) {
-        error = std::strerror(errno);
-        return false;
-    }
-    static std::mt19937_64 random(std::random_device{}());
-    const std::string temporary = temporaryPrefix(m_native) + std::to_string(random() % 1'000'000'000'000ULL);
-    const int file = ::openat(folder, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    bool ok = file >= 0;
-    if (ok && (m_info.st_uid != ::geteuid() || m_info.st_gid != ::getegid()))
-        (void)!::fchown(file, m_info.st_uid, m_info.st_gid);
-    ok = ok && ::fchmod(file, m_info.st_mode & 07777) == 0 && writeAll(file, bytes) && ::fsync(file) == 0;
-    if (!ok)
-        error = std::strerror(errno);
-    if (file >= 0 && ::close(file) != 0 && ok) {
-        error = std::strerror(errno);
-        ok = false;
-    }
+    const FileDescriptor folder(::open(directoryOf(m_native).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    NewFileAttributes attributes{m_info.st_mode, std::nullopt, std::nullopt};
+    if (m_info.st_uid != ::geteuid() || m_info.st_gid != ::getegid())
+        attributes.owner = {m_info.st_uid, m_info.st_gid};
     // A stop asked for while the new table was written leaves the old one.
-    if (ok && stopRequested() != 0) {
-        error = "stopped";
-        ok = false;
-    }
-    if (ok && ::renameat(folder, temporary.c_str(), folder, baseName(m_native).c_str()) != 0) {
-        error = std::strerror(errno);
-        ok = false;
-    }
-    if (ok)
-        (void)::fsync(folder);
-    else if (file >= 0)
-        ::unlinkat(folder, temporary.c_str(), 0);
-    ::close(folder);
-    return ok;
+    if (folder.get() >= 0 && replaceInFolder(folder.get(), baseName(m_native), bytes, attributes,
+                                             temporaryPrefix(m_native), [] { return stopRequested() == 0; }))
+        return true;
+    error = stopRequested() != 0 ? "stopped" : std::strerror(errno);
+    return false;
 }
 
 }  // namespace corvinax

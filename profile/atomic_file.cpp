@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <dirent.h>
+#include <random>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -184,6 +185,44 @@ bool replaceFileAtomically(const std::string& path, std::string_view bytes, bool
     if (folder.get() >= 0)
         (void)::fsync(folder.get());
     return true;
+}
+
+bool replaceInFolder(int folderFd, const std::string& name, std::string_view bytes, const NewFileAttributes& attributes,
+                     const std::string& temporaryPrefix, const std::function<bool()>& mayRename)
+{
+    static std::mt19937_64 random(std::random_device{}());
+    std::string temporary;
+    int fd = -1;
+    for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
+        temporary = temporaryPrefix + std::to_string(random() % 1'000'000'000'000ULL);
+        fd = ::openat(folderFd, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0 && errno != EEXIST)
+            return false;
+    }
+    FileDescriptor file(fd);
+    if (file.get() < 0)
+        return false;
+    if (attributes.owner)
+        (void)!::fchown(file.get(), attributes.owner->first, attributes.owner->second);
+    bool ok = ::fchmod(file.get(), attributes.mode & 07777) == 0 && writeAll(file.get(), bytes);
+    if (ok && attributes.modified) {
+        const timespec times[2] = {*attributes.modified, *attributes.modified};
+        ok = ::futimens(file.get(), times) == 0;
+    }
+    ok = ok && ::fsync(file.get()) == 0;
+    ok = file.close() && ok;
+    if (ok && mayRename && !mayRename()) {
+        errno = ECANCELED;
+        ok = false;
+    }
+    if (ok && ::renameat(folderFd, temporary.c_str(), folderFd, name.c_str()) == 0) {
+        (void)::fsync(folderFd);
+        return true;
+    }
+    const int error = errno;
+    ::unlinkat(folderFd, temporary.c_str(), 0);
+    errno = error;
+    return false;
 }
 
 void removeInterruptedReplacements(const std::string& path)

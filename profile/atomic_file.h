@@ -1,9 +1,14 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
+#include <optional>
+#include <utility>
 #include <string>
 #include <string_view>
 #include <sys/stat.h>
+#include <sys/types.h>
+#include <ctime>
 
 namespace corvinax {
 
@@ -48,6 +53,22 @@ private:
 // the file it names. Refuses a read-only file. Returns false on any failure, leaving the old file.
 // A new file is readable by its owner only when ownerOnly is set, else as the umask allows.
 bool replaceFileAtomically(const std::string& path, std::string_view bytes, bool ownerOnly = false);
+
+// What a new file written in place of another takes along: its permission bits, its owner (when
+// it is not the running user) and its last-write time.
+struct NewFileAttributes {
+    mode_t mode = 0600;
+    std::optional<std::pair<uid_t, gid_t>> owner;
+    std::optional<timespec> modified;
+};
+
+// Writes bytes as a new file of the open folder, under a short name of its own beginning with
+// temporaryPrefix (created with O_EXCL|O_NOFOLLOW: never through a link, never over another file),
+// flushes it and renames it over name, so that a reader or a crash finds the old file or the new
+// one; a link of that name is replaced, never followed. mayRename can refuse at the last moment.
+// false, with errno set and no new file left behind, on any failure.
+bool replaceInFolder(int folderFd, const std::string& name, std::string_view bytes, const NewFileAttributes& attributes,
+                     const std::string& temporaryPrefix = ".corvinax-", const std::function<bool()>& mayRename = {});
 
 // Removes the new files that replacements of the file at path left when the process was killed
 // before their rename: the running user's own, and older than a replacement could take.
