@@ -2,7 +2,11 @@
 // side by side, the raw read of every report, the everyday check run, the first run and the
 // warehouse-mode process, each as a ratio to the raw read, with the peak memory of each.
 
+#include "measure.h"
 #include "network_generator.h"
+#include "quiet_view.h"
+#include "run_check.h"
+#include "smb_bench.h"
 
 #include "app/clock.h"
 #include "app/settings.h"
@@ -32,56 +36,11 @@
 namespace {
 
 using namespace corvinax;
-using Seconds = std::chrono::duration<double>;
-
-// The window of a run that nobody watches.
-class QuietView final : public RunView {
-public:
-    void showMessage(const std::string&) override {}
-    bool askYesNo(const std::string&, bool answer, Question) override { return answer; }
-    void pumpEvents() override {}
-    void showResultsPage() override {}
-    void setExitEnabled(bool) override {}
-    void hideStartButton() override {}
-    void showSaveButton() override {}
-    void showGauges(bool) override {}
-    void setGauge(Gauge, int, int) override {}
-    void setFilterGridAttached(bool) override {}
-    void presentResults() override {}
-    std::string applicationTitle() const override { return {}; }
-    void setApplicationTitle(const std::string&) override {}
-    void minimise() override {}
-    void restore() override {}
-    void closeMainWindow() override {}
-    void saveSettingsAndClose(const StateValues&) override {}
-};
-
-struct Measure {
-    double seconds = 0;
-    double userSeconds = 0;    // in the program itself
-    double systemSeconds = 0;  // in the kernel on its behalf: opening, reading, listing
-    long peakKiB = 0;
-    int status = 0;
-};
-
-double secondsOf(const timeval& time)
-{
-    return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) / 1e6;
-}
-
-// Runs work in a child process, so that its time and peak memory are its own.
-Measure inChild(const std::function<int()>& work)
-{
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t child = ::fork();
-    if (child == 0)
-        std::_Exit(work());
-    int status = 0;
-    rusage usage{};
-    ::wait4(child, &status, 0, &usage);
-    return {Seconds(std::chrono::steady_clock::now() - start).count(), secondsOf(usage.ru_utime),
-            secondsOf(usage.ru_stime), usage.ru_maxrss, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
-}
+using bench::best;
+using bench::inChild;
+using bench::Measure;
+using bench::QuietView;
+using bench::runCheck;
 
 Measure rawRead(const bench::GeneratedNetwork& network)
 {
@@ -124,21 +83,6 @@ Measure ringRead(const bench::GeneratedNetwork& network)
         }
         return total == network.totalBytes ? 0 : 1;
     });
-}
-
-int runCheck(const std::string& settingsPath)
-{
-    Settings settings;
-    ProfileFile file(settingsPath);
-    loadSettings(file, settings, DefaultPaths::forThisMachine("/nonexistent", "/tmp"));
-    ResultTree tree;
-    SmartDecoder smart([&settings] { return settings.smartFile; });
-    QuietView view;
-    SystemClock clock;
-    NoNetworkDriveMapper mapper;
-    CheckRunner runner(settings, settingsPath, tree, smart, view, clock, mapper, {"Corvinax bench", "/bench"});
-    runner.StartCheck();
-    return runner.lastOutcome().ran ? 0 : 1;
 }
 
 Measure checkRun(const std::string& settingsTemplate, const std::string& settingsPath)
@@ -228,19 +172,6 @@ Measure exportOnly(const std::string& root, const ResultTree& tree)
     return inChild(exportOnce);
 }
 
-// The best of five runs, for the raw read as for the others: the machine's noise only ever adds
-// time.
-Measure best(const std::function<Measure()>& measure)
-{
-    Measure result = measure();
-    for (int i = 1; i < 5; ++i) {
-        const Measure again = measure();
-        if (again.seconds < result.seconds)
-            result = again;
-    }
-    return result;
-}
-
 void report(const char* what, const Measure& m, double raw)
 {
     std::printf("  %-38s %7.3f s  %5.2f x raw  (user %.3f s, system %.3f s)  %6.1f MB peak  (status %d)\n", what,
@@ -281,6 +212,21 @@ int main(int argc, char* argv[])
             std::filesystem::remove_all(root);
         }
         return 0;
+    }
+    // corvinax-bench --smb [--runs K] N ...: UNC check directories on a local Samba server.
+    if (argc >= 2 && std::string(argv[1]) == "--smb") {
+        int runs = 3;
+        int first = 2;
+        if (argc >= 4 && std::string(argv[2]) == "--runs") {
+            runs = std::stoi(argv[3]);
+            first = 4;
+        }
+        std::vector<std::size_t> counts;
+        for (int i = first; i < argc; ++i)
+            counts.push_back(std::stoul(argv[i]));
+        if (counts.empty())
+            counts = {2000, 10000};
+        return bench::smbBench(counts, runs);
     }
     // corvinax-bench --run SETTINGS: one check run in this process over a kept network.
     if (argc == 3 && std::string(argv[1]) == "--run")

@@ -148,9 +148,11 @@ GeneratedNetwork generateNetwork(const std::string& root, const NetworkShape& sh
         const std::string directory = joinPath(joinPath(root, "reports"), "dept" + std::to_string(d));
         createDirectories(directory);
         const std::size_t count = shape.reports / shape.directories + (d < shape.reports % shape.directories ? 1 : 0);
-        checkDirs += "Path_" + std::to_string(d) + "=" + directory + "\r\nCount_" + std::to_string(d) + "=" +
+        const std::string listed =
+            shape.listedRoot.empty() ? directory : shape.listedRoot + "\\reports\\dept" + std::to_string(d);
+        checkDirs += "Path_" + std::to_string(d) + "=" + listed + "\r\nCount_" + std::to_string(d) + "=" +
                      std::to_string(count) + "\r\n";
-        state += "[" + directory + "]\r\n";
+        state += "[" + listed + "]\r\n";
         for (std::size_t i = 0; i < count; ++i) {
             std::string newest;
             const std::string name = "PC-" + std::to_string(d) + "-" + std::to_string(i) + ".ini";

@@ -16,6 +16,9 @@ struct NetworkShape {
     std::size_t filterRows = 50;
     double knownShare = 0.95;  // reports whose newest key the settings file already holds
     unsigned seed = 20261210;
+    // How the settings list root's folders: a UNC path (\\SERVER\share\folder) when root is the
+    // local folder of a share; empty for root itself.
+    std::string listedRoot;
 };
 
 struct GeneratedNetwork {

@@ -14,6 +14,7 @@
 #include "output/warehouse_export.h"
 #include "profile/error.h"
 #include "profile/native_text.h"
+#include "profile/remote_files.h"
 #include "profile/text.h"
 #include "reports/check_sign.h"
 #include "reports/report.h"
@@ -318,15 +319,9 @@ void CheckRunner::checkDirectory(std::size_t index)
             setGauge(RunView::Gauge::Directories, m_gauge2);
         }
         std::vector<std::string> names;
-        std::optional<ReportReadAhead> readAhead;
-        if (readsInPlace() && kept.size() > 1) {
-            names.reserve(kept.size());
-            for (const ReportCandidate& candidate : kept)
-                names.push_back(candidate.native);
-            readAhead.emplace(m_readDirectory->open(), names);
-        }
+        const std::unique_ptr<ReadAhead> readAhead = startReadingAhead(kept, names);
         for (std::size_t j = 0; j < kept.size(); ++j)
-            checkReport(kept[j], j, index, readAhead ? &*readAhead : nullptr);
+            checkReport(kept[j], j, index, readAhead.get());
 
         const int found = static_cast<int>(kept.size());
         if (found != expected) {
@@ -359,8 +354,24 @@ bool CheckRunner::readsInPlace() const
     return !m_settings.useWorkDir && m_readDirectory && m_readDirectory->local();
 }
 
+// Local reports read in place are read ahead by a thread; those of a share through several
+// connections at once, for working copies as well. names must outlive the reading.
+std::unique_ptr<ReadAhead> CheckRunner::startReadingAhead(const std::vector<ReportCandidate>& reports,
+                                                          std::vector<std::string>& names) const
+{
+    const bool share = isUncPath(m_readDirectory->path());
+    if (reports.size() < 2 || !(readsInPlace() || (share && remoteFiles())))
+        return nullptr;
+    names.reserve(reports.size());
+    for (const ReportCandidate& candidate : reports)
+        names.push_back(candidate.native);
+    if (share)
+        return remoteFiles()->readAhead(m_readDirectory->path(), names);
+    return std::make_unique<ReportReadAhead>(m_readDirectory->open(), names);
+}
+
 void CheckRunner::checkReport(const ReportCandidate& candidate, std::size_t reportIndex, std::size_t directoryIndex,
-                              ReportReadAhead* readAhead)
+                              ReadAhead* readAhead)
 {
     const std::string& name = candidate.name;
     stopIfRequested();
@@ -406,12 +417,18 @@ void CheckRunner::checkReport(const ReportCandidate& candidate, std::size_t repo
 
 // The report's bytes: read ahead, read in place, or through its working copy; false when it could
 // not be read.
-bool CheckRunner::readReport(const ReportCandidate& candidate, ReportReadAhead* readAhead, std::string& bytes)
+bool CheckRunner::readReport(const ReportCandidate& candidate, ReadAhead* readAhead, std::string& bytes)
 {
     // Taken in every case, so that the reading ahead stays in step when the working directory is
     // chosen in the middle of a directory.
     std::string ahead;
     const bool readAheadOk = readAhead && readAhead->next(ahead);
+    if (readAhead && !m_readDirectory->local()) {
+        // A share's report is read ahead whether or not it goes through a working copy.
+        ReportIntake::Fetched fetched{readAheadOk, std::move(ahead)};
+        bytes = m_intake.readReport(*m_readDirectory, candidate, &fetched);
+        return !bytes.empty();
+    }
     if (!readsInPlace()) {
         bytes = m_intake.readReport(*m_readDirectory, candidate);
         return !bytes.empty();

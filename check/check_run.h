@@ -23,7 +23,7 @@ namespace corvinax {
 class Clock;
 class DriveMapper;
 class LoweredPriority;
-class ReportReadAhead;
+class ReadAhead;
 class ResultNode;
 class ResultTree;
 class SmartDecoder;
@@ -60,9 +60,11 @@ private:
     void checkDirectory(std::size_t index);
     // readAhead, when given, holds the reports of the directory read in advance, in their order.
     void checkReport(const ReportCandidate& candidate, std::size_t reportIndex, std::size_t directoryIndex,
-                     ReportReadAhead* readAhead);
+                     ReadAhead* readAhead);
     bool readsInPlace() const;
-    bool readReport(const ReportCandidate& candidate, ReportReadAhead* readAhead, std::string& bytes);
+    bool readReport(const ReportCandidate& candidate, ReadAhead* readAhead, std::string& bytes);
+    std::unique_ptr<ReadAhead> startReadingAhead(const std::vector<ReportCandidate>& reports,
+                                                 std::vector<std::string>& names) const;
     bool settle(const ReportCandidate& candidate, std::string& bytes);
     bool isAmbiguous(const std::string& name) const;
     void addViolator(const Violation& violation);

@@ -9,6 +9,7 @@
 #include "check/result_tree.h"
 #include "check/run_view.h"
 #include "check/work_copy_folder.h"
+#include "profile/remote_files.h"
 #include "reports/report.h"
 
 namespace corvinax {
@@ -104,12 +105,16 @@ void ReportIntake::removeReport(const ReportDirectory& directory, const std::str
         m_tree.addTopLevel("Удален файл " + joinPath(listedPath, candidate.name));
 }
 
-std::string ReportIntake::readReport(const ReportDirectory& directory, const ReportCandidate& report)
+std::string ReportIntake::readReport(const ReportDirectory& directory, const ReportCandidate& report,
+                                     Fetched* fetched)
 {
     std::string bytes;
     if (!m_settings.useWorkDir) {
-        directory.read(report.native, bytes);
-    } else if (!readThroughWorkCopy(directory, report, bytes)) {
+        if (fetched)
+            bytes = std::move(fetched->bytes);
+        else
+            directory.read(report.native, bytes);
+    } else if (!readThroughWorkCopy(directory, report, fetched, bytes)) {
         bytes.clear();
         m_tree.addTopLevel("Ошибка копирования файла " + report.name + " во временный каталог");
     }
@@ -117,13 +122,22 @@ std::string ReportIntake::readReport(const ReportDirectory& directory, const Rep
 }
 
 bool ReportIntake::readThroughWorkCopy(const ReportDirectory& directory, const ReportCandidate& report,
-                                       std::string& bytes)
+                                       const Fetched* fetched, std::string& bytes)
 {
     WorkCopyFolder* folder = workCopyFolder();
     ReportCopySource source;
     std::string copyName;
-    if (!folder || !directory.readForCopy(report.native, source, true))
+    if (!folder)
         return false;
+    if (fetched) {
+        // A share's report, read ahead: what a copy from the share would take along.
+        if (!fetched->read)
+            return false;
+        source.bytes = fetched->bytes;
+        ::clock_gettime(CLOCK_REALTIME, &source.modified);
+    } else if (!directory.readForCopy(report.native, source, true)) {
+        return false;
+    }
     if (!folder->write(source.bytes, 0600, source.modified, copyName))
         return false;
     const bool read = folder->read(copyName, bytes);
@@ -150,6 +164,8 @@ void ReportIntake::dropWorkCopies()
 void ReportIntake::endRun()
 {
     dropWorkCopies();
+    if (remoteFiles())
+        remoteFiles()->closeConnections();
     const std::string drive = m_settings.workDriveName();
     if (m_settings.mapWorkDrive && !drive.empty())
         m_mapper.cancel(drive);

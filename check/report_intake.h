@@ -40,7 +40,14 @@ public:
     std::vector<ReportCandidate> collectReports(const ReportDirectory& directory, const std::string& listedPath);
     // The report's bytes: through a working copy when copies are asked for (a copy that fails is
     // reported and reads as an empty file), else from the directory.
-    std::string readReport(const ReportDirectory& directory, const ReportCandidate& report);
+    // The report as read ahead already: whether it could be read, and its bytes.
+    struct Fetched {
+        bool read = false;
+        std::string bytes;
+    };
+    // fetched, when given, stands for reading the report from the directory.
+    std::string readReport(const ReportDirectory& directory, const ReportCandidate& report,
+                           Fetched* fetched = nullptr);
     // Drops the connection of the drive name and the run's folder of working copies.
     void endRun();
     // The run's folder of working copies goes, whatever ended the run.
@@ -52,7 +59,8 @@ private:
                           const ReportCandidate& candidate);
     void removeReport(const ReportDirectory& directory, const std::string& listedPath,
                       const ReportCandidate& candidate);
-    bool readThroughWorkCopy(const ReportDirectory& directory, const ReportCandidate& report, std::string& bytes);
+    bool readThroughWorkCopy(const ReportDirectory& directory, const ReportCandidate& report, const Fetched* fetched,
+                             std::string& bytes);
     WorkCopyFolder* workCopyFolder();
 
     const Settings& m_settings;

@@ -6,6 +6,7 @@
 
 #include "check/ring_file_reader.h"
 #include "profile/atomic_file.h"
+#include "profile/read_ahead.h"
 
 #include <condition_variable>
 #include <cstddef>
@@ -27,18 +28,18 @@ struct ReadAheadLimits {
 
 // One reading thread: on a machine of two processors a second one slowed the run that it should
 // feed.
-class ReportReadAhead {
+class ReportReadAhead final : public ReadAhead {
 public:
     // Reads the files of those names in the directory. Both must outlive this object.
     ReportReadAhead(const OpenDirectory& directory, const std::vector<std::string>& names, ReadAheadLimits limits = {});
     // Stops the reading and waits for a read under way.
-    ~ReportReadAhead();
+    ~ReportReadAhead() override;
     ReportReadAhead(const ReportReadAhead&) = delete;
     ReportReadAhead& operator=(const ReportReadAhead&) = delete;
 
     // The next name's file, in the order of the names, as directory.readWholeFile gives it: false
     // when it cannot be read, and past the last name.
-    bool next(std::string& bytes);
+    bool next(std::string& bytes) override;
 
 private:
     struct Slot {

@@ -1,5 +1,7 @@
 #include "check/smb_files.h"
 
+#include "check/share_read_ahead.h"
+#include "check/share_readers.h"
 #include "profile/atomic_file.h"
 #include "profile/native_text.h"
 
@@ -9,6 +11,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <random>
+#include <unistd.h>
 
 namespace corvinax {
 
@@ -76,6 +79,7 @@ bool SmbFiles::ready()
 
 SmbFiles::~SmbFiles()
 {
+    m_readers.reset();
     if (m_context)
         smbc_free_context(m_context, 1);
 }
@@ -155,29 +159,33 @@ bool SmbFiles::removeChild(const std::string& directory, std::string_view native
 bool SmbFiles::readUrl(const std::string& url, std::string& bytes)
 {
     bytes.clear();
-    if (!ready())
+    m_lastError = 0;
+    if (!ready()) {
+        m_lastError = EIO;
         return false;
+    }
     SMBCFILE* file = smbc_getFunctionOpen(m_context)(m_context, url.c_str(), O_RDONLY, 0);
-    if (!file)
+    if (!file) {
+        m_lastError = errno != 0 ? errno : EIO;
         return false;
+    }
     char buffer[65536];
-    bool ok = true;
     for (;;) {
         const ssize_t got = smbc_getFunctionRead(m_context)(m_context, file, buffer, sizeof buffer);
         if (got < 0)
-            ok = false;
+            m_lastError = errno != 0 ? errno : EIO;
         if (got <= 0)
             break;
         bytes.append(buffer, static_cast<std::size_t>(got));
         if (bytes.size() > kMaxReadBytes) {
-            ok = false;
+            m_lastError = EFBIG;
             break;
         }
     }
     smbc_getFunctionClose(m_context)(m_context, file);
-    if (!ok)
+    if (m_lastError != 0)
         bytes.clear();
-    return ok;
+    return m_lastError == 0;
 }
 
 bool SmbFiles::writeAll(SMBCFILE* file, std::string_view bytes)
@@ -299,6 +307,52 @@ bool SmbFiles::connect(const std::string&, const std::string& uncPath)
 
 void SmbFiles::cancel(const std::string&)
 {
+    if (m_context)
+        smbc_getFunctionPurgeCachedServers(m_context)(m_context);
+}
+
+std::string SmbFiles::defaultReaderProgram()
+{
+    char self[4096];
+    const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length <= 0)
+        return {};
+    const std::string program(self, static_cast<std::size_t>(length));
+    const std::string folder = program.substr(0, program.rfind('/') + 1);
+    for (const char* place : {"corvinax-share-reader", "../libexec/corvinax/corvinax-share-reader"}) {
+        if (::access((folder + place).c_str(), X_OK) == 0)
+            return folder + place;
+    }
+    return {};
+}
+
+std::unique_ptr<ReadAhead> SmbFiles::readAhead(const std::string& directory, const std::vector<std::string>& natives)
+{
+    if (m_readerProgram.empty())
+        return nullptr;
+    if (!m_readers) {
+        const SmbCredentials account = m_credentials ? m_credentials() : SmbCredentials{};
+        m_readers = std::make_unique<ShareReaders>(
+            ShareReaders::Options{m_readerProgram, account, m_timeoutMs, m_port, m_readConnections, 2});
+    }
+    std::vector<std::string> urls;
+    urls.reserve(natives.size());
+    for (const std::string& native : natives)
+        urls.push_back(childUrl(directory, native));
+    ShareReadAhead::Limits limits;
+    // Opening, reading and closing a file each wait for the server at most the timeout.
+    limits.answerWaitMs = 4 * m_timeoutMs + 5000;
+    return std::make_unique<ShareReadAhead>(
+        *m_readers, std::move(urls),
+        [this, directory, natives](std::size_t index, std::string& bytes) {
+            return readChild(directory, natives[index], bytes);
+        },
+        limits);
+}
+
+void SmbFiles::closeConnections()
+{
+    m_readers.reset();
     if (m_context)
         smbc_getFunctionPurgeCachedServers(m_context)(m_context);
 }

@@ -6,7 +6,9 @@
 #include "check/drive_mapper.h"
 #include "profile/remote_files.h"
 
+#include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -15,6 +17,8 @@ struct _SMBCFILE;
 using SMBCFILE = _SMBCFILE;
 
 namespace corvinax {
+
+class ShareReaders;
 
 struct SmbCredentials {
     std::string login;     // empty: the user's Kerberos ticket, else a guest connection
@@ -40,10 +44,25 @@ public:
     bool readChild(const std::string& directory, std::string_view native, std::string& bytes) override;
     bool replaceChild(const std::string& directory, std::string_view native, std::string_view bytes) override;
     bool removeChild(const std::string& directory, std::string_view native) override;
+    // Through share reader processes, connections that are started at the first directory of a
+    // run and closed by closeConnections; nullptr when no share reader can be started.
+    std::unique_ptr<ReadAhead> readAhead(const std::string& directory, const std::vector<std::string>& natives) override;
+    void closeConnections() override;
+
+    // The share reader's executable: by default corvinax-share-reader beside the running program,
+    // or in ../libexec/corvinax from its folder. Empty: every file is read here, one at a time.
+    void setReaderProgram(std::string path) { m_readerProgram = std::move(path); }
+    // How many connections read at once.
+    void setReadConnections(std::size_t count) { m_readConnections = count; }
+    static std::string defaultReaderProgram();
 
     // There are no drive names here: connecting proves that the share can be reached.
     bool connect(const std::string& driveName, const std::string& uncPath) override;
     void cancel(const std::string& driveName) override;
+
+    // Reads the file of that URL (smb://...); on failure lastError() tells the errno.
+    bool readUrl(const std::string& url, std::string& bytes);
+    int lastError() const { return m_lastError; }
 
     // smb://SERVER/share/folder for \\SERVER\share\folder, in UTF-8.
     static std::string urlOf(const std::string& uncPath);
@@ -56,7 +75,6 @@ private:
     bool ready();
     bool writeFile(const std::string& url, std::string_view bytes);
     bool writeAll(SMBCFILE* file, std::string_view bytes);
-    bool readUrl(const std::string& url, std::string& bytes);
     bool replaceUrl(const std::string& url, std::string_view bytes);
     bool removeUrl(const std::string& url);
 
@@ -65,6 +83,10 @@ private:
     int m_port;
     _SMBCCTX* m_context = nullptr;
     bool m_failed = false;
+    int m_lastError = 0;
+    std::string m_readerProgram = defaultReaderProgram();
+    std::size_t m_readConnections = 12;
+    std::unique_ptr<ShareReaders> m_readers;
 };
 
 }  // namespace corvinax

@@ -4,8 +4,11 @@
 // go to a network backend when one is registered; without one such a path reads as missing and
 // cannot be written.
 
+#include "profile/read_ahead.h"
+
 #include <cstdint>
 #include <ctime>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -52,6 +55,16 @@ public:
     virtual bool readChild(const std::string& directory, std::string_view native, std::string& bytes) = 0;
     virtual bool replaceChild(const std::string& directory, std::string_view native, std::string_view bytes) = 0;
     virtual bool removeChild(const std::string& directory, std::string_view native) = 0;
+
+    // The files of those names (listed bytes) of the directory, read several at once ahead of the
+    // caller, as readChild gives each; nullptr when this backend reads one file at a time.
+    virtual std::unique_ptr<ReadAhead> readAhead(const std::string& /*directory*/,
+                                                 const std::vector<std::string>& /*natives*/)
+    {
+        return nullptr;
+    }
+    // The end of a run: the connections kept for it are closed.
+    virtual void closeConnections() {}
 };
 
 // The backend for UNC paths, or nullptr; the program registers its own at start.

@@ -6,15 +6,10 @@
 #include "output/result_actions.h"
 #include "profile/profile_file.h"
 #include "support/dbf_files.h"
+#include "support/samba_server.h"
 
-#include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
 namespace corvinax {
@@ -24,105 +19,10 @@ using test::CheckRun;
 using test::readFile;
 using test::report;
 using test::TempDir;
+using test::kSambaPassword;
+using test::kSambaPort;
+using test::SambaServer;
 using test::writeFile;
-
-constexpr const char* kPassword = "Secret-123";
-// Not the usual port, so that a Samba server of the machine itself is no obstacle.
-constexpr int kPort = 4445;
-
-bool portOpen(const char* address, int port)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(static_cast<std::uint16_t>(port));
-    ::inet_pton(AF_INET, address, &to.sin_addr);
-    const bool open = ::connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0;
-    ::close(fd);
-    return open;
-}
-
-// smbd on 127.0.0.1 with a guest share "cfg" and a share "private" for the user root.
-class SambaServer {
-public:
-    static SambaServer& instance()
-    {
-        static SambaServer server;
-        return server;
-    }
-
-    bool running() const { return m_pid > 0; }
-    const std::string& why() const { return m_why; }
-    std::string share(const std::string& name) const { return m_dir.file(name); }
-
-    // smbd and the processes it started form a group of their own, stopped as a whole.
-    ~SambaServer()
-    {
-        if (m_pid > 0) {
-            ::kill(-m_pid, SIGKILL);
-            ::waitpid(m_pid, nullptr, 0);
-        }
-    }
-
-private:
-    SambaServer()
-    {
-        if (::geteuid() != 0 || ::access("/usr/sbin/smbd", X_OK) != 0) {
-            m_why = "needs root and smbd (Debian's samba)";
-            return;
-        }
-        if (portOpen("127.0.0.1", kPort)) {
-            m_why = "the test port is taken";
-            return;
-        }
-        for (const char* folder : {"cfg", "private", "state", "run"})
-            std::filesystem::create_directories(m_dir.file(folder));
-        std::filesystem::permissions(m_dir.file("cfg"), std::filesystem::perms::all);
-        const std::string conf = m_dir.file("smb.conf");
-        const std::string state = m_dir.file("state");
-        writeFile(conf, "[global]\n"
-                        "workgroup = WORKGROUP\nserver role = standalone server\n"
-                        "interfaces = lo\nbind interfaces only = yes\nsmb ports = " + std::to_string(kPort) + "\n"
-                        "map to guest = Bad User\npassdb backend = tdbsam:" + state + "/passdb.tdb\n"
-                        "private dir = " + state + "\nlock directory = " + state + "\nstate directory = " + state +
-                        "\ncache directory = " + state + "\npid directory = " + m_dir.file("run") +
-                        "\nncalrpc dir = " + m_dir.file("run") + "\nlog file = " + m_dir.file("smbd.log") +
-                        "\nload printers = no\nprinting = bsd\nprintcap name = /dev/null\ndisable spoolss = yes\n"
-                        "store dos attributes = yes\n"
-                        "[cfg]\npath = " + m_dir.file("cfg") + "\nread only = no\nguest ok = yes\nforce user = root\n"
-                        "hide dot files = yes\nhide files = /*.hid/\n"
-                        "[private]\npath = " + m_dir.file("private") + "\nread only = no\nguest ok = no\n"
-                        "valid users = root\n");
-        const std::string add = "printf '%s\\n%s\\n' " + std::string(kPassword) + " " + kPassword +
-                                " | smbpasswd -c '" + conf + "' -s -a root >/dev/null 2>&1";
-        if (std::system(add.c_str()) != 0) {
-            m_why = "smbpasswd failed";
-            return;
-        }
-        m_pid = ::fork();
-        if (m_pid == 0) {
-            ::setpgid(0, 0);
-            const int null = ::open("/dev/null", O_RDWR);
-            for (int fd : {0, 1, 2})
-                ::dup2(null, fd);
-            ::execl("/usr/sbin/smbd", "smbd", "--foreground", "--no-process-group", "--configfile", conf.c_str(),
-                    static_cast<char*>(nullptr));
-            std::_Exit(127);
-        }
-        for (int i = 0; i < 100 && !portOpen("127.0.0.1", kPort); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        if (!portOpen("127.0.0.1", kPort)) {
-            m_why = "smbd did not start: " + readFile(m_dir.file("smbd.log"));
-            ::kill(-m_pid, SIGKILL);
-            ::waitpid(m_pid, nullptr, 0);
-            m_pid = -1;
-        }
-    }
-
-    TempDir m_dir;
-    pid_t m_pid = -1;
-    std::string m_why;
-};
 
 class Smb : public CheckRun {
 protected:
@@ -134,11 +34,12 @@ protected:
         local = SambaServer::instance().share("cfg") + "/" + folder;
         std::filesystem::create_directories(local);
         unc = "\\\\127.0.0.1\\cfg\\" + folder;
+        network.setReaderProgram(CORVINAX_SHARE_READER);
         setRemoteFiles(&network);
     }
     void TearDown() override { setRemoteFiles(nullptr); }
 
-    SmbFiles network{[this] { return SmbCredentials{settings.login, settings.password}; }, 5000, kPort};
+    SmbFiles network{[this] { return SmbCredentials{settings.login, settings.password}; }, 5000, kSambaPort};
     // A run whose mapping step connects through the SMB client.
     CheckRunner smbRunner{settings, settingsPath, tree, smart, view, clock, network, logHeader};
     std::string folder;
@@ -279,7 +180,7 @@ TEST_F(Smb, ThePrivateShareTakesTheSettingsLoginAndRefusesAWrongPassword)
 
     // A connection refused once is not kept: the right password works at the next run.
     network.cancel("F:");
-    settings.password = kPassword;
+    settings.password = kSambaPassword;
     smbRunner.StartCheck();
     EXPECT_EQ(countNodesStartingWith("Компьютер :PRIVATE,"), 1);
 }

@@ -1,0 +1,194 @@
+#include "smb_bench.h"
+
+#include "measure.h"
+#include "network_generator.h"
+#include "run_check.h"
+
+#include "check/smb_files.h"
+#include "support/delay_relay.h"
+#include "support/samba_server.h"
+
+#include <algorithm>
+#include <arpa/inet.h>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <string>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+
+namespace corvinax::bench {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int connectTo(int port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(static_cast<std::uint16_t>(port));
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const int on = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    return ::connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0 ? fd : -1;
+}
+
+// The median of 200 exchanges of one byte through a relay of that delay in front of an echo.
+double roundTripMs(std::chrono::microseconds delay)
+{
+    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in at{};
+    at.sin_family = AF_INET;
+    at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof at;
+    ::bind(listener, reinterpret_cast<sockaddr*>(&at), sizeof at);
+    ::listen(listener, 4);
+    ::getsockname(listener, reinterpret_cast<sockaddr*>(&at), &length);
+    std::thread echo([listener] {
+        const int fd = ::accept(listener, nullptr, nullptr);
+        const int on = 1;
+        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+        char byte;
+        while (::read(fd, &byte, 1) == 1 && ::write(fd, &byte, 1) == 1) {
+        }
+        ::close(fd);
+    });
+    std::vector<double> times;
+    {
+        test::DelayRelay relay(ntohs(at.sin_port), delay);
+        const int fd = connectTo(relay.port());
+        char byte = 'x';
+        for (int i = 0; i < 200; ++i) {
+            const auto start = Clock::now();
+            if (::write(fd, &byte, 1) != 1 || ::read(fd, &byte, 1) != 1)
+                break;
+            times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+        }
+        ::close(fd);
+    }
+    echo.join();
+    ::close(listener);
+    std::sort(times.begin(), times.end());
+    return times.empty() ? 0 : times[times.size() / 2];
+}
+
+// \\127.0.0.1\cfg\<folder>\reports\deptD\name for the local root/reports/deptD/name.
+std::string uncOf(const std::string& path, const std::string& localRoot, const std::string& uncRoot)
+{
+    std::string unc = uncRoot + path.substr(localRoot.size());
+    std::replace(unc.begin(), unc.end(), '/', '\\');
+    return unc;
+}
+
+// A plain SMB client reading the files one after the other: open, read, close.
+Measure oneAtATime(const GeneratedNetwork& network, int port, const std::string& uncRoot)
+{
+    return inChild([&] {
+        SmbFiles files([] { return SmbCredentials{}; }, 5000, port);
+        std::string bytes;
+        std::size_t total = 0;
+        for (const std::string& path : network.reportPaths) {
+            files.readUrl(SmbFiles::urlOf(uncOf(path, network.root, uncRoot)), bytes);
+            total += bytes.size();
+        }
+        return total == network.totalBytes ? 0 : 1;
+    });
+}
+
+struct RunMeasure {
+    Measure measure;
+    long ownPeakKiB = 0;     // the run's process alone
+    long readerPeakKiB = 0;  // the largest share reader
+};
+
+// The everyday run in a child process; readerProgram empty: one connection, one report at a time.
+RunMeasure everyday(const GeneratedNetwork& network, int port, const std::string& readerProgram)
+{
+    const std::string settings = network.root + "/run.ini";
+    const std::string memory = network.root + "/memory";
+    std::filesystem::copy_file(network.settingsWithState, settings, std::filesystem::copy_options::overwrite_existing);
+    RunMeasure result;
+    result.measure = inChild([&] {
+        SmbFiles files([] { return SmbCredentials{}; }, 5000, port);
+        files.setReaderProgram(readerProgram);
+        setRemoteFiles(&files);
+        const int status = runCheck(settings);
+        setRemoteFiles(nullptr);
+        rusage own{};
+        rusage readers{};
+        ::getrusage(RUSAGE_SELF, &own);
+        ::getrusage(RUSAGE_CHILDREN, &readers);
+        std::ofstream(memory) << own.ru_maxrss << ' ' << readers.ru_maxrss;
+        return status;
+    });
+    std::ifstream(memory) >> result.ownPeakKiB >> result.readerPeakKiB;
+    return result;
+}
+
+RunMeasure bestRun(const std::function<RunMeasure()>& measure, int runs)
+{
+    RunMeasure result = measure();
+    for (int i = 1; i < runs; ++i) {
+        const RunMeasure again = measure();
+        if (again.measure.seconds < result.measure.seconds)
+            result = again;
+    }
+    return result;
+}
+
+double megabytes(long kib)
+{
+    return static_cast<double>(kib) / 1024.0;
+}
+
+}  // namespace
+
+int smbBench(const std::vector<std::size_t>& sizes, int runs)
+{
+    test::SambaServer& server = test::SambaServer::instance();
+    if (!server.running()) {
+        std::printf("no Samba server: %s\n", server.why().c_str());
+        return 1;
+    }
+    const std::string readers = CORVINAX_SHARE_READER;
+    constexpr std::size_t kConnections = 12;
+    for (const std::size_t n : sizes) {
+        const std::string folder = "bench" + std::to_string(n);
+        const std::string uncRoot = "\\\\127.0.0.1\\cfg\\" + folder;
+        NetworkShape shape;
+        shape.reports = n;
+        shape.listedRoot = uncRoot;
+        const GeneratedNetwork network = generateNetwork(server.share("cfg") + "/" + folder, shape);
+        std::printf("N = %zu reports (%.1f MB) in %zu directories of \\\\127.0.0.1\\cfg\n", n,
+                    static_cast<double>(network.totalBytes) / 1e6, shape.directories);
+        for (const int delayUs : {0, 1000}) {
+            const std::chrono::microseconds delay(delayUs);
+            test::DelayRelay relay(test::kSambaPort, delay);
+            std::printf("  link: relay holding each chunk %d us each way, round trip measured %.2f ms\n", delayUs,
+                        roundTripMs(delay));
+            const Measure plain = best([&] { return oneAtATime(network, relay.port(), uncRoot); }, runs);
+            std::printf("    %-44s %8.3f s  %5.1f MB peak  (status %d)\n", "plain client, one file at a time",
+                        plain.seconds, megabytes(plain.peakKiB), plain.status);
+            const RunMeasure single = bestRun([&] { return everyday(network, relay.port(), ""); }, runs);
+            std::printf("    %-44s %8.3f s  %5.2f x faster  %5.1f MB peak  (status %d)\n",
+                        "everyday run, one connection", single.measure.seconds, plain.seconds / single.measure.seconds,
+                        megabytes(single.ownPeakKiB), single.measure.status);
+            const RunMeasure pooled = bestRun([&] { return everyday(network, relay.port(), readers); }, runs);
+            std::printf("    %-44s %8.3f s  %5.2f x faster  %5.1f MB peak, share readers %zu x %.1f MB  (status %d)\n",
+                        "everyday run, share readers", pooled.measure.seconds, plain.seconds / pooled.measure.seconds,
+                        megabytes(pooled.ownPeakKiB), kConnections, megabytes(pooled.readerPeakKiB),
+                        pooled.measure.status);
+        }
+        std::filesystem::remove_all(network.root);
+    }
+    return 0;
+}
+
+}  // namespace corvinax::bench

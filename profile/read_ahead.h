@@ -1,0 +1,16 @@
+#pragma once
+
+// The files of a directory read ahead of the run that takes them, in the order of their names.
+
+#include <string>
+
+namespace corvinax {
+
+class ReadAhead {
+public:
+    virtual ~ReadAhead() = default;
+    // The next name's file: false when it cannot be read, and past the last name.
+    virtual bool next(std::string& bytes) = 0;
+};
+
+}  // namespace corvinax
