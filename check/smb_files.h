@@ -85,7 +85,7 @@ private:
     bool m_failed = false;
     int m_lastError = 0;
     std::string m_readerProgram = defaultReaderProgram();
-    std::size_t m_readConnections = 12;
+    std::size_t m_readConnections = 16;
     std::unique_ptr<ShareReaders> m_readers;
 };
 

@@ -17,6 +17,7 @@ scratch=$(mktemp -d)
 dpkg -x "$build_dir"/corvinax_*.deb "$scratch"
 "$scratch/usr/bin/corvinax" --version | grep -qx "Corvinax v.2.00"
 test -f "$scratch/usr/share/corvinax/BASE/Smart"
+test -x "$scratch/usr/libexec/corvinax/corvinax-share-reader"
 rm -rf "$scratch"
 echo "package ok"
 

@@ -7,6 +7,7 @@
 #include "support/delay_relay.h"
 #include "support/samba_server.h"
 
+#include <csignal>
 #include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
@@ -109,12 +110,45 @@ protected:
     static inline int counter = 0;
 };
 
-// Each case prepares the share and the settings; during the listing it may change the share.
+// Each case prepares the share and the settings; after the listing, and when the run takes its
+// twentieth report, it may change the share or the readers.
 struct SameAsOneAtATime {
     const char* name;
     std::function<void(const std::string& local, Settings&, const std::string& scratch)> prepare;
     std::function<void(const std::string& local)> afterListing;
+    std::function<void()> atTwentiethReport = nullptr;
 };
+
+// The share reader processes this process started and has not yet reaped.
+std::vector<pid_t> readerProcesses()
+{
+    std::vector<pid_t> found;
+    DIR* proc = ::opendir("/proc");
+    while (const dirent* entry = ::readdir(proc)) {
+        std::ifstream status(std::string("/proc/") + entry->d_name + "/status");
+        std::string line;
+        std::string name;
+        pid_t parent = 0;
+        while (std::getline(status, line)) {
+            if (line.starts_with("Name:\t"))
+                name = line.substr(6);
+            if (line.starts_with("PPid:\t"))
+                parent = std::stoi(line.substr(6));
+        }
+        if (parent == ::getpid() && name.starts_with("corvinax-share"))
+            found.push_back(std::stoi(entry->d_name));
+    }
+    ::closedir(proc);
+    return found;
+}
+
+void killReaders()
+{
+    const std::vector<pid_t> readers = readerProcesses();
+    EXPECT_FALSE(readers.empty());
+    for (pid_t reader : readers)
+        ::kill(reader, SIGKILL);
+}
 
 TEST_F(ShareReading, GivesWhatReadingOneAtATimeGives)
 {
@@ -145,6 +179,7 @@ TEST_F(ShareReading, GivesWhatReadingOneAtATimeGives)
              ::close(fd);
          },
          nullptr},
+        {"the readers killed in the middle", nullptr, nullptr, killReaders},
         {"no signature check",
          [](const std::string& share, Settings& settings, const std::string&) {
              settings.noSignatureCheck = true;
@@ -154,47 +189,36 @@ TEST_F(ShareReading, GivesWhatReadingOneAtATimeGives)
     };
     for (const SameAsOneAtATime& c : cases) {
         SCOPED_TRACE(c.name);
-        std::vector<std::string> outcomes[2];
-        for (const bool throughReaders : {true, false}) {
+        // Through the readers, one at a time, and with a reader program that is missing.
+        std::vector<std::string> outcomes[3];
+        for (const int way : {0, 1, 2}) {
             writeReports(kReports);
-            ShareRun run(relay.port(), throughReaders);
+            ShareRun run(relay.port(), way == 0);
+            if (way == 2)
+                run.network.setReaderProgram(local + "/no-such-program");
             run.settings.checkDirs.push_back({unc(), std::to_string(kReports)});
             if (c.prepare)
                 c.prepare(local, run.settings, run.dir.path());
-            bool listed = false;
+            int pumps = 0;
             run.view.onPump = [&] {
-                if (!listed && c.afterListing)
+                ++pumps;
+                if (pumps == 1 && c.afterListing)
                     c.afterListing(local);
-                listed = true;
+                if (pumps == kReports + 20 && c.atTwentiethReport && way == 0)
+                    c.atTwentiethReport();
             };
             run.runner.StartCheck();
-            outcomes[throughReaders] = run.outcome();
+            outcomes[way] = run.outcome();
         }
-        EXPECT_EQ(outcomes[true], outcomes[false]);
-        EXPECT_GE(outcomes[true].size(), 5u);
+        EXPECT_EQ(outcomes[0], outcomes[1]);
+        EXPECT_EQ(outcomes[2], outcomes[1]);
+        EXPECT_GE(outcomes[0].size(), 5u);
     }
 }
 
-// The share reader processes this process started and has not yet reaped.
 int readersLeft()
 {
-    int found = 0;
-    DIR* proc = ::opendir("/proc");
-    while (const dirent* entry = ::readdir(proc)) {
-        std::ifstream status(std::string("/proc/") + entry->d_name + "/status");
-        std::string line;
-        std::string name;
-        pid_t parent = 0;
-        while (std::getline(status, line)) {
-            if (line.starts_with("Name:\t"))
-                name = line.substr(6);
-            if (line.starts_with("PPid:\t"))
-                parent = std::stoi(line.substr(6));
-        }
-        found += parent == ::getpid() && name.starts_with("corvinax-share");
-    }
-    ::closedir(proc);
-    return found;
+    return static_cast<int>(readerProcesses().size());
 }
 
 // Reports read whole carry their own line; the others could not be read and carry the line of a
