@@ -1,10 +1,10 @@
 #include "app/baseline.h"
 
-#include "app/settings.h"
-#include "check/report_directory.h"
+#include "platform/report_directory.h"
+#include "platform/text.h"
 #include "profile/profile_file.h"
-#include "profile/text.h"
 #include "reports/report.h"
+#include "settings/settings.h"
 
 #include <unordered_set>
 

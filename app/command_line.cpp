@@ -87,4 +87,9 @@ const char* usageText()
            "program is installed. JsonFile in [Config] names a JSON file for every warehouse run.\n";
 }
 
+bool selectsWarehouseMode(int argc, const char* const* argv)
+{
+    return parseCommandLine(argc, argv).warehouse;
+}
+
 }  // namespace corvinax

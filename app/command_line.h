@@ -27,4 +27,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv);
 // The text of --help.
 const char* usageText();
 
+// Whether the first command-line argument selects warehouse mode: MERVOMODE or /S, in any case.
+bool selectsWarehouseMode(int argc, const char* const* argv);
+
 }  // namespace corvinax

@@ -1,6 +1,6 @@
 #include "app/day_spin_box.h"
 
-#include "app/settings.h"
+#include "settings/settings.h"
 
 #include <QLineEdit>
 

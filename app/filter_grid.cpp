@@ -2,7 +2,7 @@
 
 #include "app/filter_table_model.h"
 #include "app/text_codec.h"
-#include "check/filter_table.h"
+#include "settings/filter_table.h"
 
 #include <QComboBox>
 #include <QHeaderView>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "check/filter_table.h"
+#include "settings/filter_table.h"
 
 #include <QAbstractTableModel>
 #include <QColor>

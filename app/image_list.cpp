@@ -1,6 +1,6 @@
 #include "app/image_list.h"
 
-#include "check/node_images.h"
+#include "findings/node_images.h"
 
 #include <QDir>
 #include <QHash>

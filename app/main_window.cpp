@@ -1,7 +1,6 @@
 #include "app/main_window.h"
 
 #include "app/desktop_services.h"
-#include "app/dialogs.h"
 #include "app/filter_grid.h"
 #include "app/filter_table_model.h"
 #include "app/path_edit.h"
@@ -11,9 +10,10 @@
 #include "app/version.h"
 #include "app/viewer_window.h"
 #include "app/window_placement.h"
-#include "profile/error.h"
-#include "profile/native_text.h"
+#include "platform/error.h"
+#include "platform/native_text.h"
 #include "profile/profile_file.h"
+#include "settings/dialogs.h"
 
 #include <QApplication>
 #include <QLineEdit>

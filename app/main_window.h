@@ -1,12 +1,12 @@
 #pragma once
 
-#include "app/settings.h"
 #include "check/check_run.h"
-#include "check/drive_mapper.h"
-#include "check/result_tree.h"
-#include "check/run_view.h"
 #include "check/smart_decoder.h"
-#include "check/smb_files.h"
+#include "findings/result_tree.h"
+#include "platform/drive_mapper.h"
+#include "platform/smb_files.h"
+#include "settings/run_view.h"
+#include "settings/settings.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>

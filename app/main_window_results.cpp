@@ -7,7 +7,7 @@
 #include "app/text_codec.h"
 #include "app/viewer_window.h"
 #include "output/result_actions.h"
-#include "profile/error.h"
+#include "platform/error.h"
 
 #include <QAction>
 #include <QClipboard>

@@ -8,7 +8,7 @@
 #include "app/main_window.h"
 #include "app/path_edit.h"
 #include "app/text_codec.h"
-#include "check/node_images.h"
+#include "findings/node_images.h"
 
 #include <QApplication>
 #include <QCheckBox>

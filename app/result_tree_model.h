@@ -1,6 +1,6 @@
 #pragma once
 
-#include "check/result_tree.h"
+#include "findings/result_tree.h"
 
 #include <QAbstractItemModel>
 

@@ -1,15 +1,15 @@
 #include "app/sample_network.h"
 
-#include "app/calendar.h"
-#include "app/paths.h"
-#include "app/settings.h"
-#include "check/file_operations.h"
-#include "profile/atomic_file.h"
-#include "profile/error.h"
-#include "profile/native_text.h"
+#include "platform/atomic_file.h"
+#include "platform/calendar.h"
+#include "platform/error.h"
+#include "platform/file_operations.h"
+#include "platform/native_text.h"
+#include "platform/paths.h"
 #include "profile/profile_document.h"
 #include "profile/profile_file.h"
 #include "reports/check_sign.h"
+#include "settings/settings.h"
 
 #include <cstdio>
 #include <ctime>

@@ -3,7 +3,7 @@
 // A small network of signed configuration reports and a settings file that points at it, so that
 // the first start of the program shows what it does.
 
-#include "app/clock.h"
+#include "platform/clock.h"
 
 #include <string>
 

@@ -1,9 +1,9 @@
 // corvinax-sample-network FOLDER SETTINGS_FILE SMART_FILE: writes the sample network.
 
-#include "app/clock.h"
 #include "app/sample_network.h"
-#include "profile/error.h"
-#include "profile/native_text.h"
+#include "platform/clock.h"
+#include "platform/error.h"
+#include "platform/native_text.h"
 
 #include <iostream>
 

@@ -1,10 +1,10 @@
 #include "app/silent_reports.h"
 
-#include "app/calendar.h"
-#include "app/clock.h"
-#include "app/settings.h"
-#include "check/report_directory.h"
+#include "platform/calendar.h"
+#include "platform/clock.h"
+#include "platform/report_directory.h"
 #include "reports/report.h"
+#include "settings/settings.h"
 
 #include <algorithm>
 

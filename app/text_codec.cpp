@@ -1,6 +1,6 @@
 #include "app/text_codec.h"
 
-#include "profile/native_text.h"
+#include "platform/native_text.h"
 
 namespace corvinax {
 

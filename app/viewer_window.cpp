@@ -3,8 +3,8 @@
 #include "app/text_codec.h"
 #include "app/wide_lines.h"
 #include "app/window_placement.h"
-#include "check/node_images.h"
-#include "check/result_tree.h"
+#include "findings/node_images.h"
+#include "findings/result_tree.h"
 #include "output/result_actions.h"
 #include "profile/profile_document.h"
 

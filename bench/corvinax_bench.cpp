@@ -8,16 +8,16 @@
 #include "run_check.h"
 #include "smb_bench.h"
 
-#include "app/clock.h"
-#include "app/settings.h"
 #include "check/check_run.h"
-#include "check/drive_mapper.h"
-#include "check/result_tree.h"
-#include "check/ring_file_reader.h"
 #include "check/smart_decoder.h"
+#include "findings/result_tree.h"
 #include "output/warehouse_export.h"
-#include "profile/atomic_file.h"
+#include "platform/atomic_file.h"
+#include "platform/clock.h"
+#include "platform/drive_mapper.h"
+#include "platform/ring_file_reader.h"
 #include "profile/profile_file.h"
+#include "settings/settings.h"
 
 #include <shapefil.h>
 

@@ -1,9 +1,9 @@
 #include "network_generator.h"
 
-#include "app/paths.h"
-#include "check/file_operations.h"
-#include "profile/atomic_file.h"
-#include "profile/error.h"
+#include "platform/atomic_file.h"
+#include "platform/error.h"
+#include "platform/file_operations.h"
+#include "platform/paths.h"
 #include "profile/profile_document.h"
 #include "reports/check_sign.h"
 

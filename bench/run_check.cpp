@@ -2,13 +2,13 @@
 
 #include "quiet_view.h"
 
-#include "app/clock.h"
-#include "app/settings.h"
 #include "check/check_run.h"
-#include "check/drive_mapper.h"
-#include "check/result_tree.h"
 #include "check/smart_decoder.h"
+#include "findings/result_tree.h"
+#include "platform/clock.h"
+#include "platform/drive_mapper.h"
 #include "profile/profile_file.h"
+#include "settings/settings.h"
 
 namespace corvinax::bench {
 

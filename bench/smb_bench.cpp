@@ -4,7 +4,7 @@
 #include "network_generator.h"
 #include "run_check.h"
 
-#include "check/smb_files.h"
+#include "platform/smb_files.h"
 #include "support/delay_relay.h"
 #include "support/samba_server.h"
 

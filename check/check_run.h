@@ -3,14 +3,14 @@
 // The check run: one pass over every check directory that reads each report, decides whether its
 // computer changed since the last run, and builds the violators' branches of the result tree.
 
-#include "check/report_directory.h"
 #include "check/report_intake.h"
-#include "check/run_view.h"
 #include "output/check_log.h"
 #include "output/json_findings.h"
 #include "output/warehouse_export.h"
-#include "profile/atomic_file.h"
+#include "platform/atomic_file.h"
+#include "platform/report_directory.h"
 #include "profile/profile_file.h"
+#include "settings/run_view.h"
 
 #include <cstddef>
 #include <chrono>

@@ -1,10 +1,10 @@
 #include "check/copy_aside.h"
 
-#include "check/report_directory.h"
-#include "profile/atomic_file.h"
-#include "profile/file_descriptor.h"
-#include "profile/native_text.h"
-#include "profile/remote_files.h"
+#include "platform/atomic_file.h"
+#include "platform/file_descriptor.h"
+#include "platform/native_text.h"
+#include "platform/remote_files.h"
+#include "platform/report_directory.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

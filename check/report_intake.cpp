@@ -1,16 +1,16 @@
 #include "check/report_intake.h"
 
-#include "app/calendar.h"
-#include "app/paths.h"
-#include "app/settings.h"
 #include "check/copy_aside.h"
-#include "check/drive_mapper.h"
-#include "check/file_operations.h"
-#include "check/result_tree.h"
-#include "check/run_view.h"
 #include "check/work_copy_folder.h"
-#include "profile/remote_files.h"
+#include "findings/result_tree.h"
+#include "platform/calendar.h"
+#include "platform/drive_mapper.h"
+#include "platform/file_operations.h"
+#include "platform/paths.h"
+#include "platform/remote_files.h"
 #include "reports/report.h"
+#include "settings/run_view.h"
+#include "settings/settings.h"
 
 namespace corvinax {
 

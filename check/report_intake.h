@@ -3,8 +3,8 @@
 // Prepares each check directory for the run: connects a UNC directory, lists its reports, removes
 // the ones past the age limit, and reads each report through a working copy when asked.
 
-#include "app/clock.h"
-#include "check/report_directory.h"
+#include "platform/clock.h"
+#include "platform/report_directory.h"
 
 #include <ctime>
 #include <functional>

@@ -1,6 +1,6 @@
 #include "check/smart_decoder.h"
 
-#include "check/file_operations.h"
+#include "platform/file_operations.h"
 #include "profile/profile_file.h"
 
 #include <algorithm>

@@ -1,9 +1,9 @@
 #include "check/work_copy_folder.h"
 
-#include "check/file_operations.h"
-#include "profile/atomic_file.h"
-#include "profile/native_text.h"
-#include "profile/remote_files.h"
+#include "platform/atomic_file.h"
+#include "platform/file_operations.h"
+#include "platform/native_text.h"
+#include "platform/remote_files.h"
 
 #include <cerrno>
 #include <dirent.h>

@@ -1,4 +1,4 @@
-#include "check/node_images.h"
+#include "findings/node_images.h"
 
 #include <array>
 #include <bit>

@@ -1,4 +1,4 @@
-#include "check/result_tree.h"
+#include "findings/result_tree.h"
 
 #include <algorithm>
 

@@ -1,10 +1,10 @@
 #include "output/check_log.h"
 
-#include "check/result_tree.h"
-#include "profile/atomic_file.h"
-#include "profile/error.h"
-#include "profile/native_text.h"
-#include "profile/remote_files.h"
+#include "findings/result_tree.h"
+#include "platform/atomic_file.h"
+#include "platform/error.h"
+#include "platform/native_text.h"
+#include "platform/remote_files.h"
 
 #include <cerrno>
 #include <cstdint>

@@ -1,10 +1,10 @@
 #include "output/json_findings.h"
 
-#include "app/clock.h"
-#include "check/node_images.h"
-#include "profile/atomic_file.h"
-#include "profile/error.h"
-#include "profile/native_text.h"
+#include "findings/node_images.h"
+#include "platform/atomic_file.h"
+#include "platform/clock.h"
+#include "platform/error.h"
+#include "platform/native_text.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,12 +1,12 @@
 #include "output/result_actions.h"
 
-#include "check/report_directory.h"
-#include "check/result_tree.h"
-#include "profile/atomic_file.h"
-#include "profile/error.h"
-#include "profile/native_text.h"
+#include "findings/result_tree.h"
+#include "platform/atomic_file.h"
+#include "platform/error.h"
+#include "platform/native_text.h"
+#include "platform/remote_files.h"
+#include "platform/report_directory.h"
 #include "profile/profile_document.h"
-#include "profile/remote_files.h"
 
 #include <cerrno>
 #include <cstring>

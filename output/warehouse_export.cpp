@@ -1,14 +1,14 @@
 #include "output/warehouse_export.h"
 
-#include "app/calendar.h"
-#include "app/clock.h"
-#include "app/settings.h"
-#include "check/result_tree.h"
-#include "check/run_view.h"
-#include "check/stop_request.h"
+#include "findings/result_tree.h"
 #include "output/warehouse_table_file.h"
-#include "profile/error.h"
-#include "profile/text.h"
+#include "platform/calendar.h"
+#include "platform/clock.h"
+#include "platform/error.h"
+#include "platform/stop_request.h"
+#include "platform/text.h"
+#include "settings/run_view.h"
+#include "settings/settings.h"
 
 #include <algorithm>
 #include <array>

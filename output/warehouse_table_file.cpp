@@ -1,10 +1,10 @@
 #include "output/warehouse_table_file.h"
 
-#include "check/stop_request.h"
-#include "profile/atomic_file.h"
-#include "profile/file_descriptor.h"
-#include "profile/native_text.h"
-#include "profile/remote_files.h"
+#include "platform/atomic_file.h"
+#include "platform/file_descriptor.h"
+#include "platform/native_text.h"
+#include "platform/remote_files.h"
+#include "platform/stop_request.h"
 
 #include <cerrno>
 #include <climits>

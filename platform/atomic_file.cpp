@@ -1,8 +1,8 @@
-#include "profile/atomic_file.h"
+#include "platform/atomic_file.h"
 
-#include "profile/file_descriptor.h"
-#include "profile/native_text.h"
-#include "profile/remote_files.h"
+#include "platform/file_descriptor.h"
+#include "platform/native_text.h"
+#include "platform/remote_files.h"
 
 #include <algorithm>
 #include <cerrno>

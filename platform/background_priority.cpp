@@ -1,4 +1,4 @@
-#include "check/background_priority.h"
+#include "platform/background_priority.h"
 
 #include <cerrno>
 #include <sys/resource.h>

@@ -1,4 +1,4 @@
-#include "app/calendar.h"
+#include "platform/calendar.h"
 
 #include <tuple>
 

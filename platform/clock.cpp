@@ -1,6 +1,6 @@
-#include "app/clock.h"
+#include "platform/clock.h"
 
-#include "app/calendar.h"
+#include "platform/calendar.h"
 
 #include <cstdio>
 #include <ctime>

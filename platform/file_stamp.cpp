@@ -1,7 +1,7 @@
-#include "profile/file_stamp.h"
+#include "platform/file_stamp.h"
 
-#include "profile/native_text.h"
-#include "profile/remote_files.h"
+#include "platform/native_text.h"
+#include "platform/remote_files.h"
 
 #include <sys/stat.h>
 

@@ -1,4 +1,4 @@
-#include "profile/native_text.h"
+#include "platform/native_text.h"
 
 #include <algorithm>
 #include <cerrno>

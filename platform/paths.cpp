@@ -1,6 +1,6 @@
-#include "app/paths.h"
+#include "platform/paths.h"
 
-#include "profile/native_text.h"
+#include "platform/native_text.h"
 
 #include <climits>
 #include <cstdlib>

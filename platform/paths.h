@@ -1,6 +1,6 @@
 #pragma once
 
-#include "profile/remote_files.h"
+#include "platform/remote_files.h"
 
 #include <string>
 #include <string_view>

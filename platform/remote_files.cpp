@@ -1,4 +1,4 @@
-#include "profile/remote_files.h"
+#include "platform/remote_files.h"
 
 namespace corvinax {
 

@@ -4,7 +4,7 @@
 // go to a network backend when one is registered; without one such a path reads as missing and
 // cannot be written.
 
-#include "profile/read_ahead.h"
+#include "platform/read_ahead.h"
 
 #include <cstdint>
 #include <ctime>

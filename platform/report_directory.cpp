@@ -1,8 +1,8 @@
-#include "check/report_directory.h"
+#include "platform/report_directory.h"
 
-#include "profile/native_text.h"
-#include "profile/remote_files.h"
-#include "profile/text.h"
+#include "platform/native_text.h"
+#include "platform/remote_files.h"
+#include "platform/text.h"
 
 #include <dirent.h>
 #include <fcntl.h>

@@ -4,7 +4,7 @@
 // share through the SMB client. Every file is named by the bytes the listing gave, never by the
 // text shown for it, so that a name code page 1251 cannot hold still reaches that file alone.
 
-#include "profile/atomic_file.h"
+#include "platform/atomic_file.h"
 
 #include <cstdint>
 #include <ctime>

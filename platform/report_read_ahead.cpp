@@ -1,4 +1,4 @@
-#include "check/report_read_ahead.h"
+#include "platform/report_read_ahead.h"
 
 #include <algorithm>
 #include <system_error>

@@ -4,9 +4,9 @@
 // a file is mostly the system's work, and the run's own work on the reports before it goes on
 // meanwhile, so a run over thousands of reports takes little more than their reading alone.
 
-#include "check/ring_file_reader.h"
-#include "profile/atomic_file.h"
-#include "profile/read_ahead.h"
+#include "platform/atomic_file.h"
+#include "platform/read_ahead.h"
+#include "platform/ring_file_reader.h"
 
 #include <condition_variable>
 #include <cstddef>

@@ -1,4 +1,4 @@
-#include "check/ring_file_reader.h"
+#include "platform/ring_file_reader.h"
 
 
 #include <atomic>

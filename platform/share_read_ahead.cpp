@@ -1,4 +1,4 @@
-#include "check/share_read_ahead.h"
+#include "platform/share_read_ahead.h"
 
 #include <cerrno>
 #include <chrono>

@@ -4,8 +4,8 @@
 // (ShareReaders), taken by the run in the order of the listing. What each report gives is what
 // reading it alone would give; only the waiting for the server is shared.
 
-#include "check/share_readers.h"
-#include "profile/read_ahead.h"
+#include "platform/read_ahead.h"
+#include "platform/share_readers.h"
 
 #include <cstddef>
 #include <cstdint>

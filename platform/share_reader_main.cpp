@@ -4,8 +4,8 @@
 // to have several at once. Standard input is a socket to the program: a greeting, then requests to
 // read a file, each answered in turn on the same socket.
 
-#include "check/share_reader_protocol.h"
-#include "check/smb_files.h"
+#include "platform/share_reader_protocol.h"
+#include "platform/smb_files.h"
 
 #include <csignal>
 

@@ -1,4 +1,4 @@
-#include "check/share_reader_protocol.h"
+#include "platform/share_reader_protocol.h"
 
 #include <cerrno>
 #include <cstring>

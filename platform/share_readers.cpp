@@ -1,7 +1,7 @@
-#include "check/share_readers.h"
+#include "platform/share_readers.h"
 
-#include "check/share_reader_protocol.h"
-#include "profile/atomic_file.h"
+#include "platform/atomic_file.h"
+#include "platform/share_reader_protocol.h"
 
 #include <algorithm>
 #include <cerrno>

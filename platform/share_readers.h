@@ -4,7 +4,7 @@
 // processes (corvinax-share-reader), started as they are needed, each with its own SMB client and
 // a few requests in flight. The caller sends requests and takes the answers as they come.
 
-#include "check/smb_files.h"
+#include "platform/smb_files.h"
 
 #include <cstddef>
 #include <cstdint>

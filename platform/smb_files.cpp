@@ -1,9 +1,9 @@
-#include "check/smb_files.h"
+#include "platform/smb_files.h"
 
-#include "check/share_read_ahead.h"
-#include "check/share_readers.h"
-#include "profile/atomic_file.h"
-#include "profile/native_text.h"
+#include "platform/atomic_file.h"
+#include "platform/native_text.h"
+#include "platform/share_read_ahead.h"
+#include "platform/share_readers.h"
 
 #include <libsmbclient.h>
 

@@ -3,8 +3,8 @@
 // UNC check directories through a real SMB client (libsmbclient): the files of \\SERVER\share
 // are listed with their DOS attributes, read, written, copied and removed on the server.
 
-#include "check/drive_mapper.h"
-#include "profile/remote_files.h"
+#include "platform/drive_mapper.h"
+#include "platform/remote_files.h"
 
 #include <cstddef>
 #include <functional>

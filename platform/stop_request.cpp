@@ -1,4 +1,4 @@
-#include "check/stop_request.h"
+#include "platform/stop_request.h"
 
 #include <csignal>
 #include <initializer_list>

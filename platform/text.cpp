@@ -1,4 +1,4 @@
-#include "profile/text.h"
+#include "platform/text.h"
 
 #include <array>
 

@@ -1,7 +1,7 @@
 #include "profile/profile_document.h"
 
+#include "platform/text.h"
 #include "profile/profile_lines.h"
-#include "profile/text.h"
 
 #include <algorithm>
 #include <utility>

@@ -1,10 +1,10 @@
 #include "profile/profile_file.h"
 
-#include "profile/atomic_file.h"
-#include "profile/error.h"
-#include "profile/native_text.h"
+#include "platform/atomic_file.h"
+#include "platform/error.h"
+#include "platform/native_text.h"
+#include "platform/remote_files.h"
 #include "profile/read_integer.h"
-#include "profile/remote_files.h"
 
 #include <chrono>
 #include <fcntl.h>

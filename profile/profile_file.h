@@ -8,7 +8,7 @@
 // the file as it is on disk at that moment gets the changes made through this object, so that what
 // another writer put there meanwhile survives.
 
-#include "profile/file_stamp.h"
+#include "platform/file_stamp.h"
 #include "profile/name_list.h"
 #include "profile/profile_document.h"
 

@@ -1,8 +1,8 @@
 #include "reports/quick_report.h"
 
+#include "platform/text.h"
 #include "profile/name_list.h"
 #include "profile/profile_lines.h"
-#include "profile/text.h"
 #include "reports/signature_sums.h"
 
 #include <algorithm>

@@ -1,9 +1,9 @@
 #include "reports/report.h"
 
-#include "profile/atomic_file.h"
+#include "platform/atomic_file.h"
+#include "platform/text.h"
 #include "profile/profile_file.h"
 #include "profile/profile_lines.h"
-#include "profile/text.h"
 #include "reports/check_sign.h"
 
 namespace corvinax {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/dialogs.h"
-#include "app/settings.h"
+#include "settings/dialogs.h"
+#include "settings/settings.h"
 
 #include <string>
 

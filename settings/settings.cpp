@@ -1,8 +1,7 @@
-#include "app/settings.h"
+#include "settings/settings.h"
 
-#include "app/clock.h"
-#include "app/command_line.h"
-#include "app/paths.h"
+#include "platform/clock.h"
+#include "platform/paths.h"
 #include "profile/profile_file.h"
 
 #include <algorithm>
@@ -167,11 +166,6 @@ ProfileFile openSettingsFile(const std::string& path)
     ProfileFile file(path);
     file.setOwnerOnly(true);
     return file;
-}
-
-bool selectsWarehouseMode(int argc, const char* const* argv)
-{
-    return parseCommandLine(argc, argv).warehouse;
 }
 
 void loadSettings(ProfileFile& file, Settings& settings, const DefaultPaths& defaults)

@@ -3,7 +3,7 @@
 // The person's choices: what the settings page shows and the check run reads at the moment of
 // use, loaded from and saved to the settings file corvinax.ini.
 
-#include "check/filter_table.h"
+#include "settings/filter_table.h"
 
 #include "profile/profile_file.h"
 
@@ -91,8 +91,6 @@ struct StateValue {
 };
 using StateValues = std::vector<StateValue>;
 
-// Whether the first command-line argument selects warehouse mode: MERVOMODE or /S, in any case.
-bool selectsWarehouseMode(int argc, const char* const* argv);
 
 // The settings file, which keeps the password: a file made by the program is its owner's alone.
 ProfileFile openSettingsFile(const std::string& path);

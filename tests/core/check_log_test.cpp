@@ -1,6 +1,6 @@
 #include "check_run_fixture.h"
 #include "output/check_log.h"
-#include "profile/error.h"
+#include "platform/error.h"
 
 #include <fstream>
 #include <sstream>

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "app/settings.h"
 #include "app/version.h"
 #include "check/check_run.h"
-#include "check/drive_mapper.h"
-#include "check/result_tree.h"
 #include "check/smart_decoder.h"
+#include "findings/result_tree.h"
+#include "platform/drive_mapper.h"
 #include "profile/profile_document.h"
 #include "reports/check_sign.h"
+#include "settings/settings.h"
 #include "support/fake_clock.h"
 #include "support/fake_run_view.h"
 #include "support/temp_dir.h"

@@ -1,11 +1,11 @@
 // Faults under real conditions: a killed process, a full file system, a locked or damaged table.
 
-#include "app/settings.h"
-#include "check/result_tree.h"
+#include "findings/result_tree.h"
 #include "output/check_log.h"
 #include "output/warehouse_export.h"
-#include "profile/error.h"
+#include "platform/error.h"
 #include "profile/profile_file.h"
+#include "settings/settings.h"
 #include "support/dbf_files.h"
 #include "support/fake_clock.h"
 #include "support/fake_run_view.h"

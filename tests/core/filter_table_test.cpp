@@ -1,4 +1,4 @@
-#include "check/filter_table.h"
+#include "settings/filter_table.h"
 
 #include <gtest/gtest.h>
 

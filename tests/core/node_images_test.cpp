@@ -1,5 +1,5 @@
-#include "check/node_images.h"
-#include "check/result_tree.h"
+#include "findings/node_images.h"
+#include "findings/result_tree.h"
 #include "support/image_rule.h"
 
 #include <gtest/gtest.h>

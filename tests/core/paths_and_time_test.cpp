@@ -1,6 +1,6 @@
-#include "app/clock.h"
-#include "app/paths.h"
-#include "app/settings.h"
+#include "platform/clock.h"
+#include "platform/paths.h"
+#include "settings/settings.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "profile/atomic_file.h"
-#include "profile/error.h"
+#include "platform/atomic_file.h"
+#include "platform/error.h"
 #include "profile/profile_file.h"
 #include "support/temp_dir.h"
 

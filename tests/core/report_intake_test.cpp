@@ -1,7 +1,7 @@
-#include "check/file_operations.h"
-#include "check/report_directory.h"
 #include "check/report_intake.h"
 #include "check_run_fixture.h"
+#include "platform/file_operations.h"
+#include "platform/report_directory.h"
 #include "support/read_only_directory.h"
 
 #include <fcntl.h>

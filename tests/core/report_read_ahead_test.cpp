@@ -1,4 +1,4 @@
-#include "check/report_read_ahead.h"
+#include "platform/report_read_ahead.h"
 
 #include "support/temp_dir.h"
 

@@ -1,4 +1,4 @@
-#include "profile/text.h"
+#include "platform/text.h"
 #include "reports/quick_report.h"
 #include "reports/report.h"
 #include "support/example_report.h"

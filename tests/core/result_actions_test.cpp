@@ -1,6 +1,6 @@
 #include "check_run_fixture.h"
 #include "output/result_actions.h"
-#include "profile/error.h"
+#include "platform/error.h"
 
 #include <sys/stat.h>
 

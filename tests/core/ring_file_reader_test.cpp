@@ -1,6 +1,6 @@
-#include "check/ring_file_reader.h"
+#include "platform/ring_file_reader.h"
 
-#include "profile/atomic_file.h"
+#include "platform/atomic_file.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,8 @@
-#include "app/clock.h"
-#include "app/settings.h"
-#include "profile/error.h"
+#include "app/command_line.h"
+#include "platform/clock.h"
+#include "platform/error.h"
 #include "profile/profile_file.h"
+#include "settings/settings.h"
 #include "support/fake_clock.h"
 #include "support/temp_dir.h"
 

@@ -2,8 +2,8 @@
 // gives, also when the server drops or stops answering in the middle of a directory. The Samba
 // server of the tests sits behind a relay that can stop passing anything on or cut every connection.
 
-#include "check/smb_files.h"
 #include "check_run_fixture.h"
+#include "platform/smb_files.h"
 #include "support/delay_relay.h"
 #include "support/samba_server.h"
 

@@ -1,9 +1,9 @@
 // UNC check directories against a real Samba server, started for these tests on the loopback
 // interface with shares in a temporary directory.
 
-#include "check/smb_files.h"
 #include "check_run_fixture.h"
 #include "output/result_actions.h"
+#include "platform/smb_files.h"
 #include "profile/profile_file.h"
 #include "support/dbf_files.h"
 #include "support/samba_server.h"

@@ -1,6 +1,6 @@
 #include "check_run_fixture.h"
 #include "output/warehouse_export.h"
-#include "profile/error.h"
+#include "platform/error.h"
 #include "support/dbf_files.h"
 
 

@@ -2,9 +2,9 @@
 // programs, damaged tables, a kill in the middle, a stop asked for by a signal. The table must
 // always be either as it was, byte for byte, or the whole new table.
 
-#include "check/stop_request.h"
 #include "check_run_fixture.h"
 #include "output/warehouse_export.h"
+#include "platform/stop_request.h"
 #include "support/dbf_files.h"
 
 #include <shapefil.h>

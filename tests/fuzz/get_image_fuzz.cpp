@@ -1,7 +1,7 @@
 // GetImage gives a picture of the change lines' range for any line, the one the rule gives when it
 // is read keyword by keyword.
 
-#include "check/node_images.h"
+#include "findings/node_images.h"
 #include "support/image_rule.h"
 
 #include <cstdlib>

@@ -1,6 +1,6 @@
 // Log lines of nodes of every level with any texts and marks.
 
-#include "check/result_tree.h"
+#include "findings/result_tree.h"
 #include "output/check_log.h"
 
 #include <cstdlib>

@@ -1,5 +1,5 @@
 #include "app/result_tree_model.h"
-#include "check/result_tree.h"
+#include "findings/result_tree.h"
 
 #include <QAbstractItemModelTester>
 #include <QTest>

@@ -1,7 +1,7 @@
 // Runs the built program as an administrator's scheduler would: copied beside its own settings
 // file, started in warehouse mode, on a machine without a display.
 
-#include "profile/native_text.h"
+#include "platform/native_text.h"
 #include "profile/profile_document.h"
 #include "support/dbf_files.h"
 #include "support/temp_dir.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "check/run_view.h"
+#include "settings/run_view.h"
 #include "support/scripted_dialogs.h"
 
 #include <functional>

@@ -3,7 +3,7 @@
 // The picture rule of change lines as it reads, keyword by keyword: the reference that GetImage,
 // which finds every keyword in one pass, is held to.
 
-#include "check/node_images.h"
+#include "findings/node_images.h"
 
 #include <array>
 #include <string_view>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/dialogs.h"
+#include "settings/dialogs.h"
 
 #include <deque>
 #include <functional>
