@@ -29,18 +29,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-int connectTo(int port)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(static_cast<std::uint16_t>(port));
-    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const int on = 1;
-    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-    return ::connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0 ? fd : -1;
-}
-
 // The median of 200 exchanges of one byte through a relay of that delay in front of an echo.
 double roundTripMs(std::chrono::microseconds delay)
 {
@@ -64,7 +52,7 @@ double roundTripMs(std::chrono::microseconds delay)
     std::vector<double> times;
     {
         test::DelayRelay relay(ntohs(at.sin_port), delay);
-        const int fd = connectTo(relay.port());
+        const int fd = test::connectLoopback(relay.port());
         char byte = 'x';
         for (int i = 0; i < 200; ++i) {
             const auto start = Clock::now();

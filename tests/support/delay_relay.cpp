@@ -33,7 +33,15 @@ struct DelayRelay::Connection {
 
 namespace {
 
-int connectTo(int port)
+void noDelay(int fd)
+{
+    const int on = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+}
+
+}  // namespace
+
+int connectLoopback(int port)
 {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in to{};
@@ -44,16 +52,9 @@ int connectTo(int port)
         ::close(fd);
         return -1;
     }
+    noDelay(fd);
     return fd;
 }
-
-void noDelay(int fd)
-{
-    const int on = 1;
-    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-}
-
-}  // namespace
 
 DelayRelay::DelayRelay(int targetPort, std::chrono::microseconds oneWayDelay)
     : m_targetPort(targetPort), m_delay(oneWayDelay)
@@ -129,14 +130,13 @@ void DelayRelay::acceptAll()
         const int client = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
         if (client < 0)
             continue;
-        const int server = connectTo(m_targetPort);
+        const int server = connectLoopback(m_targetPort);
         if (server < 0) {
             ::close(client);
             continue;
         }
         ++m_accepted;
         noDelay(client);
-        noDelay(server);
         auto connection = std::make_unique<Connection>();
         connection->client = client;
         connection->server = server;

@@ -18,6 +18,9 @@
 
 namespace corvinax::test {
 
+// A connected socket to that port of 127.0.0.1 with Nagle's delay off; -1 when refused.
+int connectLoopback(int port);
+
 class DelayRelay {
 public:
     DelayRelay(int targetPort, std::chrono::microseconds oneWayDelay);
