@@ -122,7 +122,7 @@ std::string ReportIntake::readReport(const ReportDirectory& directory, const Rep
 }
 
 bool ReportIntake::readThroughWorkCopy(const ReportDirectory& directory, const ReportCandidate& report,
-                                       const Fetched* fetched, std::string& bytes)
+                                       Fetched* fetched, std::string& bytes)
 {
     WorkCopyFolder* folder = workCopyFolder();
     ReportCopySource source;
@@ -133,7 +133,7 @@ bool ReportIntake::readThroughWorkCopy(const ReportDirectory& directory, const R
         // A share's report, read ahead: what a copy from the share would take along.
         if (!fetched->read)
             return false;
-        source.bytes = fetched->bytes;
+        source.bytes = std::move(fetched->bytes);
         ::clock_gettime(CLOCK_REALTIME, &source.modified);
     } else if (!directory.readForCopy(report.native, source, true)) {
         return false;

@@ -59,7 +59,7 @@ private:
                           const ReportCandidate& candidate);
     void removeReport(const ReportDirectory& directory, const std::string& listedPath,
                       const ReportCandidate& candidate);
-    bool readThroughWorkCopy(const ReportDirectory& directory, const ReportCandidate& report, const Fetched* fetched,
+    bool readThroughWorkCopy(const ReportDirectory& directory, const ReportCandidate& report, Fetched* fetched,
                              std::string& bytes);
     WorkCopyFolder* workCopyFolder();
 

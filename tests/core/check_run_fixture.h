@@ -31,6 +31,12 @@ inline std::string report(const std::string& computer, const std::vector<std::st
     return text;
 }
 
+// The state value a settings file holds, or "<none>".
+inline std::string storedIn(const std::string& settingsPath, const std::string& section, const std::string& key)
+{
+    return ProfileDocument::parse(readFile(settingsPath)).value(section, key).value_or("<none>");
+}
+
 // Connects nothing, and keeps what it was asked.
 class RecordingDriveMapper final : public DriveMapper {
 public:
@@ -95,7 +101,7 @@ protected:
 
     std::string stored(const std::string& section, const std::string& key)
     {
-        return ProfileDocument::parse(readFile(settingsPath)).value(section, key).value_or("<none>");
+        return storedIn(settingsPath, section, key);
     }
 
     int countNodesStartingWith(const std::string& prefix) const

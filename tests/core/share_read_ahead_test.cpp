@@ -71,7 +71,7 @@ struct ShareRun {
 
     std::string stored(const std::string& section, const std::string& key) const
     {
-        return ProfileDocument::parse(readFile(settingsPath)).value(section, key).value_or("<none>");
+        return test::storedIn(settingsPath, section, key);
     }
 
     TempDir dir;
