@@ -73,6 +73,13 @@ int main(int argc, char* argv[])
     else
         createDirectories(settingsPath.substr(0, settingsPath.rfind('/')));
     removeInterruptedReplacements(settingsPath);
+    // A settings file that is there but cannot be read would run with every default: no
+    // directory, or the wrong ones, and a scheduled run would seem to have had nothing to do.
+    const std::string unreadableText = settingsFileUnreadable(settingsPath);
+    if (!unreadableText.empty() && (line.baseline || line.silentDays || line.warehouse)) {
+        std::cerr << cp1251ToUtf8(unreadableText) << std::endl;
+        return 4;
+    }
     if (line.baseline || line.silentDays)
         return runWithoutWindow(line, settingsPath, defaults);
 
@@ -91,6 +98,8 @@ int main(int argc, char* argv[])
     SystemClock clock;
     QtDialogs dialogs;
     QtDesktopServices desktop;
+    if (!unreadableText.empty())
+        dialogs.showMessage(unreadableText);
     MainWindow window(options, dialogs, desktop, clock);
     dialogs.setParent(&window);
     if (window.unattended()) {

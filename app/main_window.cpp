@@ -173,6 +173,10 @@ void MainWindow::runUnattended()
         status = 2;  // the warehouse table is missing, or stayed locked or unreadable
     else if (!m_saved)
         status = 4;  // the settings could not be saved
+    else if (outcome.jsonFailed)
+        status = 3;  // the JSON file could not be written: the previous one is as it was
+    else if (outcome.interruptedDirectories > 0)
+        status = 6;  // a server stopped answering: some of its reports were not read
     else if (m_settings.failOnFindings && outcome.violators > 0)
         status = 5;  // everything went through, and there are violators to look at
     close();

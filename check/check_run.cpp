@@ -269,7 +269,8 @@ std::string CheckRunner::jsonPath() const
     return m_settings.jsonFileForThisRun.empty() ? m_settings.jsonFile : m_settings.jsonFileForThisRun;
 }
 
-// Like the log, a JSON file that cannot be written is reported and the run ends as usual.
+// A JSON file that cannot be written leaves the previous one as it was and fails the run, so that a
+// collector never takes yesterday's findings for today's; the rest of the run goes on as usual.
 void CheckRunner::writeJsonFindings()
 {
     if (!m_json)
@@ -277,7 +278,13 @@ void CheckRunner::writeJsonFindings()
     try {
         m_json->write(jsonPath());
     } catch (const Error& error) {
+        m_outcome.jsonFailed = true;
         showMessage(error.what());
+        try {
+            CheckLog(m_settings.logFileName, m_logHeader).appendLines({error.what()});
+        } catch (const Error& logError) {
+            showMessage(logError.what());
+        }
     }
     m_json.reset();
 }
@@ -322,6 +329,8 @@ void CheckRunner::checkDirectory(std::size_t index)
         const std::unique_ptr<ReadAhead> readAhead = startReadingAhead(kept, names);
         for (std::size_t j = 0; j < kept.size(); ++j)
             checkReport(kept[j], j, index, readAhead.get());
+        if (const std::size_t lost = readAhead ? readAhead->notReadForServerGone() : 0; lost > 0)
+            reportInterruptedReading(lost, kept.size());
 
         const int found = static_cast<int>(kept.size());
         if (found != expected) {
@@ -383,7 +392,7 @@ void CheckRunner::checkReport(const ReportCandidate& candidate, std::size_t repo
     std::string bytes;
     if (!readReport(candidate, readAhead, bytes)) {
         // Only a report that could not be read is asked for its size.
-        const std::optional<ReportFacts> facts = m_readDirectory->factsOf(candidate.native);
+        const std::optional<ReportFacts> facts = m_readDirectory->factsOf(candidate);
         if (facts && facts->size > static_cast<std::int64_t>(kMaxReadBytes)) {
             m_tree.addTopLevel("Слишком большой файл " + joinPath(m_listedPath, name) + " : " +
                                std::to_string(facts->size) + " байт, не прочитан");
@@ -450,7 +459,7 @@ bool CheckRunner::settle(const ReportCandidate& candidate, std::string& bytes)
     for (int attempt = 0;; ++attempt) {
         if (bytes.empty() || bytes.back() == '\n' || bytes.back() == '\r')
             return true;
-        const std::optional<ReportFacts> facts = m_readDirectory->factsOf(candidate.native);
+        const std::optional<ReportFacts> facts = m_readDirectory->factsOf(candidate);
         const bool changing = facts && (facts->size != static_cast<std::int64_t>(bytes.size()) ||
                                         std::time(nullptr) - facts->lastWrite < kSettledAfter);
         if (!changing)
@@ -473,13 +482,32 @@ bool CheckRunner::isAmbiguous(const std::string& name) const
     return !m_ambiguousNames.empty() && m_ambiguousNames.contains(foldCase(name));
 }
 
-void CheckRunner::addViolator(const Violation& violation)
+ResultNode& CheckRunner::directoryNode()
 {
     if (!m_directoryNode) {
         m_directoryNode = &m_tree.addTopLevel(m_listedPath);
         m_directoryNode->imageIndex = m_directoryNode->selectedIndex = kImageDirectory;
         SetAdditional(*m_directoryNode, kMark, "<DIR>");
     }
+    return *m_directoryNode;
+}
+
+// A server that went away in the middle of a directory is said under the directory, so that the
+// reports it kept back are not taken for reports without changes.
+void CheckRunner::reportInterruptedReading(std::size_t notRead, std::size_t total)
+{
+    const std::string line = "Чтение прервано: сервер не отвечает, не прочитано " + std::to_string(notRead) + " из " +
+                             std::to_string(total);
+    ResultNode& node = m_tree.addChild(directoryNode(), line);
+    node.imageIndex = node.selectedIndex = kImageAttention;
+    if (m_json)
+        m_json->addLine("read_interrupted", m_listedPath, line);
+    ++m_outcome.interruptedDirectories;
+}
+
+void CheckRunner::addViolator(const Violation& violation)
+{
+    directoryNode();
     const std::string reportPath = joinPath(m_listedPath, violation.fileName);
     std::string computerText = violation.report.computerLine();
     if (const std::string_view trimmed = trimControls(computerText); trimmed.size() != computerText.size())

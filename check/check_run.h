@@ -47,6 +47,8 @@ public:
         std::optional<ExportResult> exported;
         int stoppedBy = 0;  // the signal that stopped an unattended run, which then changed nothing
         std::size_t violators = 0;
+        bool jsonFailed = false;                   // the JSON file could not be written
+        std::size_t interruptedDirectories = 0;  // directories whose server stopped answering
     };
     const Outcome& lastOutcome() const { return m_outcome; }
 
@@ -68,6 +70,8 @@ private:
     bool settle(const ReportCandidate& candidate, std::string& bytes);
     bool isAmbiguous(const std::string& name) const;
     void addViolator(const Violation& violation);
+    ResultNode& directoryNode();
+    void reportInterruptedReading(std::size_t notRead, std::size_t total);
     void finishRun();
     void writeCheckLog();
     void writeJsonFindings();

@@ -16,4 +16,10 @@ struct ReportCandidate;
 // or is the check directory itself, or when the copy cannot be written whole.
 bool copyAside(const ReportDirectory& directory, const ReportCandidate& report, const std::string& folder);
 
+// Whether the folder is the check directory itself under another name (another spelling of its
+// server, the share's local path, a link): a file of a name of its own is made in the folder and
+// looked for in the directory, through the access the run uses, then removed. A spelling cannot
+// tell it; only the folder's contents can. false when no such file can be made there.
+bool isCheckDirectoryItself(const ReportDirectory& directory, const std::string& folder);
+
 }  // namespace corvinax

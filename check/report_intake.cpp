@@ -55,8 +55,18 @@ std::vector<ReportCandidate> ReportIntake::collectReports(const ReportDirectory&
         else
             kept.push_back(std::move(candidate));
     }
+    // Asked once, before the first removal: a copy aside into the check directory itself would be
+    // removed with the report.
+    bool intoItself = false;
+    if (!removal.empty() && m_settings.deleteOldCopy) {
+        // The program's own default folder is made at its first use; one the person chose must exist.
+        const std::string& folder = m_settings.deleteOldCopyPath;
+        if (!folder.empty() && folder == m_settings.defaultDeleteOldCopyPath && !isDirectory(folder))
+            createDirectories(folder, 0700);
+        intoItself = isCheckDirectoryItself(directory, folder);
+    }
     for (const ReportCandidate& candidate : removal)
-        removeReport(directory, listedPath, candidate);
+        removeReport(directory, listedPath, candidate, intoItself);
     return kept;
 }
 
@@ -91,14 +101,11 @@ bool ReportIntake::chooseForRemoval(const ReportDirectory& directory, const std:
 
 // A report that could not be copied aside or deleted stays where it is, unread in this run.
 void ReportIntake::removeReport(const ReportDirectory& directory, const std::string& listedPath,
-                                const ReportCandidate& candidate)
+                                const ReportCandidate& candidate, bool copyFolderIsTheDirectory)
 {
     if (m_settings.deleteOldCopy) {
         const std::string& folder = m_settings.deleteOldCopyPath;
-        // The program's own default folder is made at its first use; one the person chose must exist.
-        if (!folder.empty() && folder == m_settings.defaultDeleteOldCopyPath && !isDirectory(folder))
-            createDirectories(folder, 0700);
-        if (!copyAside(directory, candidate, folder))
+        if (copyFolderIsTheDirectory || !copyAside(directory, candidate, folder))
             return;
     }
     if (directory.remove(candidate.native))

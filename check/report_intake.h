@@ -58,7 +58,7 @@ private:
     bool chooseForRemoval(const ReportDirectory& directory, const std::string& listedPath,
                           const ReportCandidate& candidate);
     void removeReport(const ReportDirectory& directory, const std::string& listedPath,
-                      const ReportCandidate& candidate);
+                      const ReportCandidate& candidate, bool copyFolderIsTheDirectory);
     bool readThroughWorkCopy(const ReportDirectory& directory, const ReportCandidate& report, Fetched* fetched,
                              std::string& bytes);
     WorkCopyFolder* workCopyFolder();

@@ -5,6 +5,7 @@
 #include "platform/error.h"
 #include "platform/native_text.h"
 #include "platform/remote_files.h"
+#include "platform/write_place.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -120,14 +121,16 @@ void CheckLog::rotateIfLarger(int sizeLimitMB)
         }
         return;
     }
+    WritePlace place;
     struct stat info {};
-    if (sizeLimitMB <= 0 || ::stat(nativePath(m_path).c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+    if (sizeLimitMB <= 0 || !findWritePlace(nativePath(m_path), place) ||
+        ::fstatat(place.folder.get(), place.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode))
         return;
     if (static_cast<std::int64_t>(info.st_size) <= static_cast<std::int64_t>(sizeLimitMB) * 1048576)
         return;
-    const std::string rotated = rotatedLogName(m_path);
-    ::unlink(nativePath(rotated).c_str());
-    (void)::rename(nativePath(m_path).c_str(), nativePath(rotated).c_str());
+    const std::string rotated = rotatedLogName(place.name);
+    ::unlinkat(place.folder.get(), rotated.c_str(), 0);
+    (void)::renameat(place.folder.get(), place.name.c_str(), place.folder.get(), rotated.c_str());
 }
 
 CheckLog::BlockWriter::BlockWriter(const std::string& path, const LogHeader& header) : m_path(path)
@@ -137,12 +140,16 @@ CheckLog::BlockWriter::BlockWriter(const std::string& path, const LogHeader& hea
         m_header = header.caption + "\r\n" + header.executablePath + "\r\n\r\n";
         return;
     }
-    const std::string native = nativePath(m_path);
-    m_fd = ::open(native.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    // Appended through the log's open folder and never through a link a stranger planted there.
+    WritePlace place;
+    if (!findWritePlace(nativePath(m_path), place))
+        throw Error(ioErrorText(errno, m_path));
+    constexpr int kFlags = O_WRONLY | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+    m_fd = ::openat(place.folder.get(), place.name.c_str(), kFlags | O_CREAT | O_EXCL, 0666);
     if (m_fd >= 0) {
         m_buffer = header.caption + "\r\n" + header.executablePath + "\r\n\r\n";
     } else if (errno == EEXIST) {
-        m_fd = ::open(native.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+        m_fd = ::openat(place.folder.get(), place.name.c_str(), kFlags);
     }
     if (m_fd < 0)
         throw Error(ioErrorText(errno, m_path));

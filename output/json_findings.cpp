@@ -96,7 +96,7 @@ void JsonFindings::addLine(std::string_view kind, std::string_view directory, st
 void JsonFindings::write(const std::string& path) const
 {
     if (!replaceFileAtomically(path, m_lines))
-        throw Error(std::string(std::strerror(errno)) + ": " + path);
+        throw Error("Ошибка записи " + path + " (" + std::strerror(errno) + ")");
 }
 
 }  // namespace corvinax

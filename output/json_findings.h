@@ -30,11 +30,13 @@ public:
     // and its picture.
     void addChange(const Source& source, std::string_view text, std::string_view mark, bool computerMarked,
                    int picture);
-    // A message line of the run about a directory: kind "file_count" or "invalid_directory".
+    // A message line of the run about a directory: kind "file_count", "invalid_directory" or
+    // "read_interrupted".
     void addLine(std::string_view kind, std::string_view directory, std::string_view text);
 
     const std::string& lines() const { return m_lines; }
-    // Replaces the file as a whole (a new file, then a rename); throws Error naming the file.
+    // Replaces the file as a whole (a new file, then a rename); throws Error naming the file and the
+    // reason, and the file is then as it was.
     void write(const std::string& path) const;
 
 private:

@@ -108,6 +108,7 @@ ExportResult WarehouseExport::WriteMervoDBF()
     switch (file.open(bytes)) {
     case WarehouseTableFile::Opening::Missing: report("- Файл не найден :" + name); break;
     case WarehouseTableFile::Opening::Unavailable: report("- Ошибка открытия базы :" + name); break;
+    case WarehouseTableFile::Opening::Busy: report("- База занята другой программой :" + name); break;
     case WarehouseTableFile::Opening::Opened: result = exportInto(file, std::move(bytes)); break;
     }
     m_progress.push_back(now() + " работа закончена");

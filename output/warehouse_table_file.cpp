@@ -22,26 +22,6 @@ namespace corvinax {
 namespace {
 
 constexpr auto kLockPoll = std::chrono::milliseconds(50);
-constexpr const char* kTemporaryMark = ".corvinax-";
-
-std::string directoryOf(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string baseName(const std::string& path)
-{
-    return path.substr(path.rfind('/') + 1);
-}
-
-// The prefix of the new files this program writes beside the table.
-std::string temporaryPrefix(const std::string& table)
-{
-    return "." + baseName(table) + kTemporaryMark;
-}
 
 bool readAll(int fd, std::size_t size, std::string& bytes)
 {
@@ -95,67 +75,45 @@ WarehouseTableFile::Opening WarehouseTableFile::open(std::string& bytes)
 
 WarehouseTableFile::Opening WarehouseTableFile::openLocal(std::string& bytes)
 {
-    m_native = nativePath(m_path);
+    const std::string native = nativePath(m_path);
     struct stat info {};
-    if (m_native.empty() || ::stat(m_native.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+    if (native.empty() || !findWritePlace(native, m_place))
+        return errno == ENOENT || native.empty() ? Opening::Missing : Opening::Unavailable;
+    if (::fstatat(m_place.folder.get(), m_place.name.c_str(), &info, 0) != 0 || !S_ISREG(info.st_mode))
         return Opening::Missing;
-    // The table itself when the name is a link to it: the new table replaces the file, not the link.
-    if (char resolved[PATH_MAX]; ::realpath(m_native.c_str(), resolved))
-        m_native = resolved;
-    if (!lockLocal())
-        return Opening::Unavailable;
-    removeLeftovers();
+    const auto deadline = std::chrono::steady_clock::now() + m_lockWait;
+    // The exports of this program exclude each other by a lock no other user can hold.
+    m_exportLock.emplace(m_place.path, m_lockWait);
+    if (!m_exportLock->held())
+        return m_exportLock->error() == EWOULDBLOCK ? Opening::Busy : Opening::Unavailable;
+    if (const Opening locked = lockLocal(deadline); locked != Opening::Opened)
+        return locked;
+    removeLeftoverNewFiles(m_place.folder.get());
     return readAll(m_fd, static_cast<std::size_t>(m_info.st_size), bytes) ? Opening::Opened : Opening::Unavailable;
 }
 
-// Two locks: flock keeps the exports of this program apart (and is taken again when another export
-// replaced the file meanwhile); an open-file read lock waits while another program writes the table
-// and keeps it from starting to write, while readers that share the table go on.
-bool WarehouseTableFile::lockLocal()
+// An open-file read lock waits while another program writes the table and keeps it from starting
+// to write, while readers that share the table go on. The table must also be one this user may
+// open for writing, as the engine of the table would: the new table takes the old one's place,
+// and a table that its owner keeps from this user is not replaced behind its owner's back.
+WarehouseTableFile::Opening WarehouseTableFile::lockLocal(std::chrono::steady_clock::time_point deadline)
 {
-    const auto deadline = std::chrono::steady_clock::now() + m_lockWait;
+    const char* name = m_place.name.c_str();
     for (;;) {
-        m_fd = ::open(m_native.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        m_fd = ::openat(m_place.folder.get(), name, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
         if (m_fd < 0 || ::fstat(m_fd, &m_info) != 0 || !S_ISREG(m_info.st_mode))
-            return false;
-        struct stat now {};
-        const bool mine = ::flock(m_fd, LOCK_EX | LOCK_NB) == 0;
-        const bool current =
-            mine && ::stat(m_native.c_str(), &now) == 0 && now.st_ino == m_info.st_ino && now.st_dev == m_info.st_dev;
-        if (current && takeSharedLock(m_fd))
-            return true;
+            return Opening::Unavailable;
+        if (FileDescriptor writable(::openat(m_place.folder.get(), name, O_WRONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW));
+            writable.get() < 0)
+            return Opening::Unavailable;
+        if (takeSharedLock(m_fd))
+            return Opening::Opened;
         ::close(m_fd);
         m_fd = -1;
-        if (mine && !current)
-            continue;  // another export replaced the table while this one waited
         if (std::chrono::steady_clock::now() >= deadline)
-            return false;
+            return Opening::Busy;
         std::this_thread::sleep_for(kLockPoll);
     }
-}
-
-// New files that an export cut short left beside the table. Under the lock no other export of this
-// program is writing one.
-void WarehouseTableFile::removeLeftovers() const
-{
-    const int folder = ::open(directoryOf(m_native).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    DIR* listing = folder >= 0 ? ::fdopendir(::dup(folder)) : nullptr;
-    if (listing) {
-        const std::string prefix = temporaryPrefix(m_native);
-        std::vector<std::string> leftovers;
-        while (const dirent* entry = ::readdir(listing)) {
-            struct stat info {};
-            if (std::strncmp(entry->d_name, prefix.c_str(), prefix.size()) == 0 &&
-                ::fstatat(folder, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode) &&
-                info.st_uid == ::geteuid())
-                leftovers.emplace_back(entry->d_name);
-        }
-        ::closedir(listing);
-        for (const std::string& name : leftovers)
-            ::unlinkat(folder, name.c_str(), 0);
-    }
-    if (folder >= 0)
-        ::close(folder);
 }
 
 bool WarehouseTableFile::replace(std::string_view bytes, std::string& error)
@@ -171,13 +129,11 @@ bool WarehouseTableFile::replace(std::string_view bytes, std::string& error)
 
 bool WarehouseTableFile::replaceLocal(std::string_view bytes, std::string& error)
 {
-    const FileDescriptor folder(::open(directoryOf(m_native).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     NewFileAttributes attributes{m_info.st_mode, std::nullopt, std::nullopt};
     if (m_info.st_uid != ::geteuid() || m_info.st_gid != ::getegid())
         attributes.owner = {m_info.st_uid, m_info.st_gid};
     // A stop asked for while the new table was written leaves the old one.
-    if (folder.get() >= 0 && replaceInFolder(folder.get(), baseName(m_native), bytes, attributes,
-                                             temporaryPrefix(m_native), [] { return stopRequested() == 0; }))
+    if (replaceInFolder(m_place.folder.get(), m_place.name, bytes, attributes, [] { return stopRequested() == 0; }))
         return true;
     error = stopRequested() != 0 ? "stopped" : std::strerror(errno);
     return false;

@@ -4,7 +4,11 @@
 // exports of this program, waited on while another program holds it for writing, read whole, and
 // replaced as a whole (a new file beside it, renamed over it) or left exactly as it was.
 
+#include "platform/private_lock.h"
+#include "platform/write_place.h"
+
 #include <chrono>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <sys/stat.h>
@@ -13,7 +17,9 @@ namespace corvinax {
 
 class WarehouseTableFile {
 public:
-    enum class Opening { Opened, Missing, Unavailable };
+    // Busy: another program held the table for writing (or another export of this user's its
+    // lock) for the whole wait.
+    enum class Opening { Opened, Missing, Unavailable, Busy };
 
     // lockWait bounds each wait for a lock.
     WarehouseTableFile(std::string path, std::chrono::milliseconds lockWait);
@@ -22,7 +28,8 @@ public:
     WarehouseTableFile& operator=(const WarehouseTableFile&) = delete;
 
     // Takes the locks and reads the whole file. Missing when no file of that name exists;
-    // Unavailable when it cannot be opened or read, or stays locked longer than the bound.
+    // Unavailable when it cannot be opened for reading and writing, or read; Busy when it stays
+    // locked longer than the bound.
     Opening open(std::string& bytes);
     // Replaces the table by bytes, keeping its permissions and owner. false, with the system's
     // reason in error, when it could not: the table is then as it was and no new file is left.
@@ -30,13 +37,13 @@ public:
 
 private:
     Opening openLocal(std::string& bytes);
-    bool lockLocal();
-    void removeLeftovers() const;
+    Opening lockLocal(std::chrono::steady_clock::time_point deadline);
     bool replaceLocal(std::string_view bytes, std::string& error);
 
     std::string m_path;
-    std::string m_native;  // the table itself, links resolved
     std::chrono::milliseconds m_lockWait;
+    WritePlace m_place;  // the table itself, links resolved as far as they may be followed
+    std::optional<PrivateLock> m_exportLock;
     int m_fd = -1;
     struct stat m_info {};
 };

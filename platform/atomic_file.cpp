@@ -3,11 +3,13 @@
 #include "platform/file_descriptor.h"
 #include "platform/native_text.h"
 #include "platform/remote_files.h"
+#include "platform/write_place.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <dirent.h>
 #include <random>
@@ -20,28 +22,30 @@ namespace corvinax {
 
 namespace {
 
-std::string resolveLink(const std::string& path)
-{
-    char resolved[PATH_MAX];
-    struct stat info {};
-    if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode) && ::realpath(path.c_str(), resolved))
-        return resolved;
-    return path;
-}
-
-std::string directoryOf(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 mode_t creationMode()
 {
     const mode_t mask = ::umask(0);
     ::umask(mask);
     return 0666 & ~mask;
+}
+
+std::string newFileName()
+{
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    static std::mt19937_64 random(std::random_device{}());
+    std::string name = kNewFileMarker;
+    for (std::size_t i = 0; i < kNewFileRandomLength; ++i)
+        name += kLetters[random() % (sizeof kLetters - 1)];
+    return name;
+}
+
+bool isNewFileName(std::string_view name)
+{
+    const std::string_view marker = kNewFileMarker;
+    if (name.size() != marker.size() + kNewFileRandomLength || !name.starts_with(marker))
+        return false;
+    name.remove_prefix(marker.size());
+    return std::all_of(name.begin(), name.end(), [](char c) { return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'); });
 }
 
 }  // namespace
@@ -113,6 +117,25 @@ bool readWholeFile(const std::string& path, std::string& bytes)
     return readOpenFile(FileDescriptor(::open(nativePath(path).c_str(), kReadFlags)), bytes, info);
 }
 
+std::string whyUnreadable(const std::string& path)
+{
+    if (isUncPath(path))
+        return {};
+    const FileDescriptor file(::open(nativePath(path).c_str(), kReadFlags));
+    struct stat info {};
+    if (file.get() < 0)
+        return errno == ENOENT ? std::string() : std::strerror(errno);
+    if (::fstat(file.get(), &info) != 0)
+        return std::strerror(errno);
+    if (S_ISDIR(info.st_mode))
+        return std::strerror(EISDIR);
+    if (!S_ISREG(info.st_mode))
+        return "not a regular file";
+    if (info.st_size < 0 || static_cast<std::size_t>(info.st_size) > kMaxReadBytes)
+        return std::strerror(EFBIG);
+    return {};
+}
+
 OpenDirectory::OpenDirectory(const std::string& path)
 {
     if (!isUncPath(path))
@@ -156,45 +179,30 @@ bool replaceFileAtomically(const std::string& path, std::string_view bytes, bool
         RemoteFiles* remote = remoteFiles();
         return remote && remote->replace(path, bytes);
     }
-    const std::string target = resolveLink(nativePath(path));
+    WritePlace place;
+    if (!findWritePlace(nativePath(path), place))
+        return false;
     struct stat existing {};
-    const bool exists = ::stat(target.c_str(), &existing) == 0;
-    if (exists && (!S_ISREG(existing.st_mode) || (existing.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0)) {
-        errno = S_ISREG(existing.st_mode) ? EACCES : EISDIR;  // the reason the caller shows
+    const bool exists = ::fstatat(place.folder.get(), place.name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
+    if (exists && (!S_ISREG(existing.st_mode) || (existing.st_mode & 0222) == 0 ||
+                   ::faccessat(place.folder.get(), place.name.c_str(), W_OK, AT_EACCESS) != 0)) {
+        errno = S_ISREG(existing.st_mode) ? EACCES : S_ISDIR(existing.st_mode) ? EISDIR : EINVAL;
         return false;
     }
-
-    const std::string directory = directoryOf(target);
-    std::string temporary = directory + "/." + target.substr(target.rfind('/') + 1) + ".XXXXXX";
-    FileDescriptor file(::mkstemp(temporary.data()));
-    if (file.get() < 0)
-        return false;
-    auto discard = [&temporary] { ::unlink(temporary.c_str()); };
-
-    const mode_t newMode = ownerOnly ? (0600 & creationMode()) : creationMode();
-    bool ok = ::fchmod(file.get(), exists ? (existing.st_mode & 07777) : newMode) == 0;
-    if (ok && exists && (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid()))
-        (void)!::fchown(file.get(), existing.st_uid, existing.st_gid);
-    ok = ok && writeAll(file.get(), bytes) && ::fsync(file.get()) == 0;
-    ok = file.close() && ok;
-    if (!ok || ::rename(temporary.c_str(), target.c_str()) != 0) {
-        discard();
-        return false;
-    }
-    FileDescriptor folder(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folder.get() >= 0)
-        (void)::fsync(folder.get());
-    return true;
+    NewFileAttributes attributes;
+    attributes.mode = exists ? existing.st_mode & 07777 : ownerOnly ? (0600 & creationMode()) : creationMode();
+    if (exists && (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid()))
+        attributes.owner = {existing.st_uid, existing.st_gid};
+    return replaceInFolder(place.folder.get(), place.name, bytes, attributes);
 }
 
 bool replaceInFolder(int folderFd, const std::string& name, std::string_view bytes, const NewFileAttributes& attributes,
-                     const std::string& temporaryPrefix, const std::function<bool()>& mayRename)
+                     const std::function<bool()>& mayRename)
 {
-    static std::mt19937_64 random(std::random_device{}());
     std::string temporary;
     int fd = -1;
     for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
-        temporary = temporaryPrefix + std::to_string(random() % 1'000'000'000'000ULL);
+        temporary = newFileName();
         fd = ::openat(folderFd, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd < 0 && errno != EEXIST)
             return false;
@@ -225,32 +233,31 @@ bool replaceInFolder(int folderFd, const std::string& name, std::string_view byt
     return false;
 }
 
-void removeInterruptedReplacements(const std::string& path)
+void removeLeftoverNewFiles(int folderFd)
 {
-    if (path.empty() || isUncPath(path))
-        return;
-    const std::string target = resolveLink(nativePath(path));
-    const std::string directory = directoryOf(target);
-    const std::string prefix = "." + target.substr(target.rfind('/') + 1) + ".";
-    constexpr std::size_t kSuffix = 6;  // mkstemp's
     constexpr time_t kOldEnough = 60;
-    FileDescriptor folder(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    DIR* listing = folder.get() >= 0 ? ::fdopendir(::dup(folder.get())) : nullptr;
+    DIR* listing = folderFd >= 0 ? ::fdopendir(::dup(folderFd)) : nullptr;
     if (!listing)
         return;
+    ::rewinddir(listing);
     std::vector<std::string> leftovers;
     const time_t now = ::time(nullptr);
     while (const dirent* entry = ::readdir(listing)) {
-        const std::string_view name = entry->d_name;
         struct stat info {};
-        if (name.size() == prefix.size() + kSuffix && name.starts_with(prefix) &&
-            ::fstatat(folder.get(), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode) &&
-            info.st_uid == ::geteuid() && now - info.st_mtime > kOldEnough)
-            leftovers.emplace_back(name);
+        if (isNewFileName(entry->d_name) && ::fstatat(folderFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(info.st_mode) && info.st_uid == ::geteuid() && info.st_nlink == 1 && now - info.st_mtime > kOldEnough)
+            leftovers.emplace_back(entry->d_name);
     }
     ::closedir(listing);
     for (const std::string& name : leftovers)
-        ::unlinkat(folder.get(), name.c_str(), 0);
+        ::unlinkat(folderFd, name.c_str(), 0);
+}
+
+void removeInterruptedReplacements(const std::string& path)
+{
+    WritePlace place;
+    if (!path.empty() && !isUncPath(path) && findWritePlace(nativePath(path), place))
+        removeLeftoverNewFiles(place.folder.get());
 }
 
 }  // namespace corvinax

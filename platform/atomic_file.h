@@ -22,6 +22,10 @@ bool writeAll(int fd, std::string_view bytes);
 // Reads a whole file; false when it is missing, a directory, unreadable or larger than kMaxReadBytes.
 bool readWholeFile(const std::string& path, std::string& bytes);
 
+// Why the local file at path exists but cannot be read as a file (not a regular file, not readable,
+// larger than kMaxReadBytes), in the system's words; empty when it can, or when it is missing.
+std::string whyUnreadable(const std::string& path);
+
 // Reads the whole file of that name (bytes as the directory listing gave them) in an open
 // directory: only a regular file, and a link's target only when followLink is set. info receives
 // what the open file tells of itself. false when it cannot be read.
@@ -49,10 +53,18 @@ private:
 
 // Replaces the file at path by bytes as one step: a new file is written beside it, flushed to disk
 // and renamed over it, so a reader or a crash sees the old file or the new one, never a torn one.
-// An existing file keeps its permissions (and, where allowed, its owner); a link keeps pointing to
-// the file it names. Refuses a read-only file. Returns false on any failure, leaving the old file.
-// A new file is readable by its owner only when ownerOnly is set, else as the umask allows.
+// An existing file keeps its permissions (and, where allowed, its owner). A link on the way is
+// followed only when the running user or the owner of its folder made it (findWritePlace): the
+// file it names is replaced; any other link refuses the write (EACCES). Refuses a read-only file
+// and anything but a regular file. Returns false, with errno set, on any failure, leaving the old
+// file. A new file is readable by its owner only when ownerOnly is set, else as the umask allows.
 bool replaceFileAtomically(const std::string& path, std::string_view bytes, bool ownerOnly = false);
+
+// Every new file the program writes beside another is created under this marker followed by
+// kNewFileRandomLength random letters and digits, a name no person or other tool would use, so
+// that what a killed process left behind can be told from everything else in the folder.
+inline constexpr const char* kNewFileMarker = ".corvinax-new-";
+inline constexpr std::size_t kNewFileRandomLength = 12;
 
 // What a new file written in place of another takes along: its permission bits, its owner (when
 // it is not the running user) and its last-write time.
@@ -62,16 +74,19 @@ struct NewFileAttributes {
     std::optional<timespec> modified;
 };
 
-// Writes bytes as a new file of the open folder, under a short name of its own beginning with
-// temporaryPrefix (created with O_EXCL|O_NOFOLLOW: never through a link, never over another file),
+// Writes bytes as a new file of the open folder, under a short name of its own (kNewFileMarker and
+// random characters, created with O_EXCL|O_NOFOLLOW: never through a link, never over another file),
 // flushes it and renames it over name, so that a reader or a crash finds the old file or the new
 // one; a link of that name is replaced, never followed. mayRename can refuse at the last moment.
 // false, with errno set and no new file left behind, on any failure.
 bool replaceInFolder(int folderFd, const std::string& name, std::string_view bytes, const NewFileAttributes& attributes,
-                     const std::string& temporaryPrefix = ".corvinax-", const std::function<bool()>& mayRename = {});
+                     const std::function<bool()>& mayRename = {});
 
-// Removes the new files that replacements of the file at path left when the process was killed
-// before their rename: the running user's own, and older than a replacement could take.
+// Removes the new files that a killed process of this program left in the open folder: names of
+// kNewFileMarker and its random characters exactly, regular files of the running user with one
+// link, older than a replacement could take.
+void removeLeftoverNewFiles(int folderFd);
+// The same in the folder that holds the file at path (links followed as findWritePlace allows).
 void removeInterruptedReplacements(const std::string& path);
 
 }  // namespace corvinax

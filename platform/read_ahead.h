@@ -2,6 +2,7 @@
 
 // The files of a directory read ahead of the run that takes them, in the order of their names.
 
+#include <cstddef>
 #include <string>
 
 namespace corvinax {
@@ -11,6 +12,8 @@ public:
     virtual ~ReadAhead() = default;
     // The next name's file: false when it cannot be read, and past the last name.
     virtual bool next(std::string& bytes) = 0;
+    // How many of the names could not be read because their server stopped answering.
+    virtual std::size_t notReadForServerGone() const { return 0; }
 };
 
 }  // namespace corvinax

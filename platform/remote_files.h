@@ -26,6 +26,7 @@ struct RemoteEntry {
     bool hidden = false;
     bool system = false;
     std::time_t lastWrite = 0;
+    std::int64_t size = 0;
 };
 
 struct RemoteStat {

@@ -1,6 +1,7 @@
 #include "platform/report_directory.h"
 
 #include "platform/native_text.h"
+#include "platform/paths.h"
 #include "platform/remote_files.h"
 #include "platform/text.h"
 
@@ -24,7 +25,7 @@ std::vector<ReportCandidate> listRemote(const std::string& directory)
         return candidates;
     for (const RemoteEntry& entry : *entries) {
         if (!entry.directory && !entry.hidden && !entry.system && entry.native != "." && entry.native != "..")
-            candidates.push_back(ReportCandidate{entry.name, entry.native, entry.lastWrite, false});
+            candidates.push_back(ReportCandidate{entry.name, entry.native, entry.lastWrite, false, entry.size});
     }
     return candidates;
 }
@@ -133,10 +134,17 @@ bool ReportDirectory::remove(std::string_view native) const
     return ::unlinkat(m_open.descriptor(), name.c_str(), 0) == 0;
 }
 
-std::optional<ReportFacts> ReportDirectory::factsOf(std::string_view native) const
+// A share's reports are not asked again: a round trip to a slow server for each would cost what the
+// listing already told.
+std::optional<ReportFacts> ReportDirectory::factsOf(const ReportCandidate& report) const
 {
+    if (isUncPath(m_path)) {
+        if (report.size < 0)
+            return std::nullopt;
+        return ReportFacts{report.size, report.lastWrite};
+    }
     struct stat info {};
-    const std::string name(native);
+    const std::string& name = report.native;
     if (!m_open.valid() || name.empty() || name.find('/') != std::string::npos ||
         ::fstatat(m_open.descriptor(), name.c_str(), &info, 0) != 0)
         return std::nullopt;
@@ -158,6 +166,16 @@ bool ReportDirectory::replace(std::string_view native, std::string_view bytes) c
     if (info.st_uid != ::geteuid() || info.st_gid != ::getegid())
         attributes.owner = {info.st_uid, info.st_gid};
     return replaceInFolder(folder, name, bytes, attributes);
+}
+
+bool ReportDirectory::holds(std::string_view native) const
+{
+    if (isUncPath(m_path))
+        return remoteFiles() && remoteFiles()->stat(joinPath(m_path, native)).exists;
+    struct stat info {};
+    const std::string name(native);
+    return m_open.valid() && !name.empty() && name.find('/') == std::string::npos &&
+           ::fstatat(m_open.descriptor(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
 bool ReportDirectory::isSameDirectory(const std::string& other) const

@@ -22,6 +22,7 @@ struct ReportCandidate {
     std::string native;         // the bytes of the listing, which reach the file
     std::time_t lastWrite = 0;  // universal time
     bool link = false;          // a link to a file elsewhere: read, but never removed or copied aside
+    std::int64_t size = -1;     // as the listing of a share gave it; -1 where the listing did not tell
 };
 
 // What a file of the directory tells of itself.
@@ -64,15 +65,17 @@ public:
     // Removes a regular file of the directory itself; a link, a directory or a missing name is
     // left alone and gives false.
     bool remove(std::string_view native) const;
-    // The file's size and last write now (a link's target), for a local directory; nullopt on a
-    // share or when the file is gone.
-    std::optional<ReportFacts> factsOf(std::string_view native) const;
+    // The file's size and last write: now (a link's target) in a local directory, as the listing
+    // gave them on a share; nullopt when the file is gone.
+    std::optional<ReportFacts> factsOf(const ReportCandidate& report) const;
     // Replaces a regular file of the directory itself (never a link, never a read-only file) by
     // bytes as one step, keeping its permissions and owner; false, and the file as it was, when
     // it could not.
     bool replace(std::string_view native, std::string_view bytes) const;
     // Whether other names this same directory, links resolved (a share: the same server path).
     bool isSameDirectory(const std::string& other) const;
+    // Whether an entry of that name is in the directory now.
+    bool holds(std::string_view native) const;
 
 private:
     std::string m_path;

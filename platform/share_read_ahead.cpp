@@ -110,8 +110,10 @@ void ShareReadAhead::file(std::vector<ShareReaders::Answer>& answers)
         slot.read = answer.error == 0;
         slot.bytes = std::move(answer.bytes);
         m_waitingBytes += slot.bytes.size();
-        if (meansServerGone(answer.error))
+        if (meansServerGone(answer.error)) {
+            ++m_notReadForServerGone;
             giveUpOnServer();
+        }
     }
 }
 
@@ -124,10 +126,13 @@ void ShareReadAhead::giveUpOnServer()
     m_serverGone = true;
     std::vector<ShareReaders::Answer> abandoned;
     m_readers.abandonInFlight(abandoned);
-    for (Slot& slot : m_slots) {
+    // Names already given out are done with, but the one the run waits for now.
+    for (std::size_t index = m_taken == 0 ? 0 : m_taken - 1; index < m_slots.size(); ++index) {
+        Slot& slot = m_slots[index];
         if (slot.state == State::Asked || slot.state == State::NotAsked) {
             slot.state = State::Answered;
             slot.read = false;
+            ++m_notReadForServerGone;
         }
     }
 }

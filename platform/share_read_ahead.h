@@ -38,6 +38,7 @@ public:
     ShareReadAhead& operator=(const ShareReadAhead&) = delete;
 
     bool next(std::string& bytes) override;
+    std::size_t notReadForServerGone() const override { return m_notReadForServerGone; }
 
 private:
     enum class State : std::uint8_t { NotAsked, Asked, Answered, ForItself };
@@ -61,6 +62,7 @@ private:
     std::size_t m_taken = 0;    // names given out by next()
     std::size_t m_waitingBytes = 0;
     bool m_serverGone = false;
+    std::size_t m_notReadForServerGone = 0;
     bool m_noReaders = false;  // no reader can be had: the rest is read by readItself
 };
 

@@ -280,7 +280,7 @@ std::optional<std::vector<RemoteEntry>> SmbFiles::list(const std::string& direct
             continue;
         entries.push_back(RemoteEntry{displayName(entry->name), entry->name, (entry->attrs & kDirectory) != 0,
                                       (entry->attrs & kHidden) != 0, (entry->attrs & kSystem) != 0,
-                                      entry->mtime_ts.tv_sec});
+                                      entry->mtime_ts.tv_sec, static_cast<std::int64_t>(entry->size)});
     }
     smbc_getFunctionClosedir(m_context)(m_context, handle);
     return entries;

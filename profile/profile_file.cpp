@@ -3,14 +3,13 @@
 #include "platform/atomic_file.h"
 #include "platform/error.h"
 #include "platform/native_text.h"
+#include "platform/private_lock.h"
 #include "platform/remote_files.h"
+#include "platform/write_place.h"
 #include "profile/read_integer.h"
 
 #include <chrono>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <thread>
-#include <unistd.h>
+#include <optional>
 #include <utility>
 
 namespace corvinax {
@@ -24,42 +23,25 @@ bool holdsLineBreak(std::string_view text)
     return text.find_first_of("\r\n") != std::string_view::npos;
 }
 
-// The lock of a profile file's folder, held while the file is read, changed and replaced. A folder
-// rather than the file, because the replacement puts a new file in the old one's place. The wait
-// is bounded: a folder others can write into must not hold a write for ever.
-class FolderLock {
+// The lock held while the file is read, changed and replaced: one of the running user's own
+// (PrivateLock), because a lock on the shared file or its folder can be held by any user who may
+// read it. Not the file itself either: the replacement puts a new file in the old one's place. The
+// wait is bounded, so that a write never hangs.
+class WriteLock {
 public:
-    explicit FolderLock(const std::string& path)
+    explicit WriteLock(const std::string& path)
     {
-        if (isUncPath(path)) {
-            m_held = true;  // shares: the server's own rename is all there is
-            return;
-        }
+        if (isUncPath(path))
+            return;  // shares: the server's own rename is all there is
+        WritePlace place;
         const std::string native = nativePath(path);
-        const std::size_t slash = native.rfind('/');
-        const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : native.substr(0, slash);
-        m_fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (m_fd < 0) {
-            m_held = true;  // no folder: the replacement itself fails and says so
-            return;
-        }
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (!(m_held = ::flock(m_fd, LOCK_EX | LOCK_NB) == 0) && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        m_lock.emplace(findWritePlace(native, place) ? place.path : native, std::chrono::seconds(10));
     }
-    ~FolderLock()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FolderLock(const FolderLock&) = delete;
-    FolderLock& operator=(const FolderLock&) = delete;
 
-    bool held() const { return m_held; }
+    bool held() const { return !m_lock || m_lock->held(); }
 
 private:
-    int m_fd = -1;
-    bool m_held = false;
+    std::optional<PrivateLock> m_lock;
 };
 
 }  // namespace
@@ -188,7 +170,7 @@ void ProfileFile::changed()
 
 void ProfileFile::store()
 {
-    const FolderLock lock(m_path);
+    const WriteLock lock(m_path);
     if (!lock.held()) {
         forget();
         throw ProfileWriteError(m_path);

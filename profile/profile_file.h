@@ -4,7 +4,7 @@
 // dictionary. The file is parsed once and kept in memory; a read looks at the file's stamp and
 // parses again only when the file changed on disk. Reads never fail: a missing or unreadable file
 // reads as an empty one. Every write replaces the file as a whole (see replaceFileAtomically), by
-// read-modify-replace: under a lock of the file's folder that every process of this program takes,
+// read-modify-replace: under a lock of the running user's own that every process of this program takes,
 // the file as it is on disk at that moment gets the changes made through this object, so that what
 // another writer put there meanwhile survives.
 

@@ -1,5 +1,6 @@
 #include "settings/settings.h"
 
+#include "platform/atomic_file.h"
 #include "platform/clock.h"
 #include "platform/paths.h"
 #include "profile/profile_file.h"
@@ -159,6 +160,12 @@ std::string Settings::workDriveName() const
 int Settings::clampDeleteOldDays(int days)
 {
     return std::clamp(days, kMinDeleteOldDays, kMaxDeleteOldDays);
+}
+
+std::string settingsFileUnreadable(const std::string& path)
+{
+    const std::string reason = whyUnreadable(path);
+    return reason.empty() ? std::string() : "Не могу прочитать файл настроек " + path + " (" + reason + ")";
 }
 
 ProfileFile openSettingsFile(const std::string& path)

@@ -92,6 +92,10 @@ struct StateValue {
 using StateValues = std::vector<StateValue>;
 
 
+// What to say when the settings file is there but cannot be read as a file; empty when it can be
+// read, or is missing (a first start).
+std::string settingsFileUnreadable(const std::string& path);
+
 // The settings file, which keeps the password: a file made by the program is its owner's alone.
 ProfileFile openSettingsFile(const std::string& path);
 

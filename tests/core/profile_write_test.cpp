@@ -177,18 +177,28 @@ TEST(ProfileReplace, WhatAKilledReplacementLeftGoesAtTheNextStart)
         const char* name;
         bool old;
         bool stays;
+        uid_t owner = ::geteuid();
+        bool linkedTwice = false;
     };
     const Entry entries[] = {
-        {".corvinax.ini.Ab12Cd", true, false},  // left by a killed save
-        {".corvinax.ini.Xy34Zw", false, true},  // a save that may still be under way
-        {".corvinax.ini.backup1", true, true},  // not a name a replacement makes
-        {".other.ini.Ab12Cd", true, true},      // another file's
+        {".corvinax-new-ab12cd34ef56", true, false},          // left by a killed save
+        {".corvinax-new-xy34zw56ab78", false, true},          // a save that may still be under way
+        {".corvinax.ini.Ab12Cd", true, true},                 // not a name the program makes
+        {".corvinax.ini.backup", true, true},                 // an administrator's own copy
+        {".corvinax-new-ab12cd34ef5", true, true},            // one character short
+        {".corvinax-new-AB12CD34EF56", true, true},           // not the program's letters
+        {".corvinax-new-aa12cd34ef56", true, true, 65534},    // another user's (checked when root)
+        {".corvinax-new-bb12cd34ef56", true, true, ::geteuid(), true},  // a second name of a file
     };
     for (const Entry& entry : entries) {
         writeFile(dir.file(entry.name), "x");
         const time_t when = entry.old ? 1'000'000'000 : ::time(nullptr);
         const timespec times[2] = {{when, 0}, {when, 0}};
         ::utimensat(AT_FDCWD, dir.file(entry.name).c_str(), times, 0);
+        if (entry.owner != ::geteuid())
+            (void)!::chown(dir.file(entry.name).c_str(), entry.owner, entry.owner);
+        if (entry.linkedTwice)
+            ::link(dir.file(entry.name).c_str(), dir.file("kept-elsewhere").c_str());
     }
     removeInterruptedReplacements(path);
     for (const Entry& entry : entries)

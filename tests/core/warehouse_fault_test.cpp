@@ -4,6 +4,7 @@
 
 #include "check_run_fixture.h"
 #include "output/warehouse_export.h"
+#include "platform/private_lock.h"
 #include "platform/stop_request.h"
 #include "support/dbf_files.h"
 
@@ -166,7 +167,7 @@ const Fault kFaults[] = {
          LockHolder holder(t.settings.warehouseTable, F_WRLCK, 0, std::chrono::minutes(1));
          return inProcess(t);
      },
-     static_cast<int>(ExportResult::NotOpened), "- Ошибка открытия базы :", true},
+     static_cast<int>(ExportResult::NotOpened), "- База занята другой программой :", true},
     {"LockedByAnotherProgramForAWhile", nullptr,
      [](TableFault& t) {
          LockHolder holder(t.settings.warehouseTable, F_WRLCK, 0, std::chrono::seconds(2));
@@ -181,13 +182,20 @@ const Fault kFaults[] = {
      static_cast<int>(ExportResult::Written), "- Записано в ", false},
     {"AnotherExportOfThisProgramLongerThanTheBound", nullptr,
      [](TableFault& t) {
+         const PrivateLock otherExport(t.settings.warehouseTable, std::chrono::seconds(1));
+         return t.exportInChild([] {});
+     },
+     static_cast<int>(ExportResult::NotOpened), "- База занята другой программой :", true},
+    // Anyone who may read the table can flock it: that must not stop the exports.
+    {"AFlockOfAnyoneWhoMayReadTheTable", nullptr,
+     [](TableFault& t) {
          const int fd = ::open(t.settings.warehouseTable.c_str(), O_RDONLY);
          ::flock(fd, LOCK_EX);
          const int result = t.exportInChild([] {});
          ::close(fd);
          return result;
      },
-     static_cast<int>(ExportResult::NotOpened), "- Ошибка открытия базы :", true},
+     static_cast<int>(ExportResult::Written), "- Записано в ", false},
     {"HeaderClaimsMoreRowsThanTheFileHolds",
      [](TableFault& t) {
          std::string bytes = readFile(t.settings.warehouseTable);
@@ -274,9 +282,17 @@ TEST_F(TableFault, RunsWithoutChangeKeepTheTableTheSameSize)
 TEST_F(TableFault, KeepsTheTablesPermissionsAndRemovesWhatAnEarlierExportLeft)
 {
     ::chmod(settings.warehouseTable.c_str(), 0640);
-    writeFile(dir.file(".other.dbf.corvinax-123"), "left by an export that was killed");
+    const auto anHourAgo = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+    writeFile(dir.file(".corvinax-new-0a1b2c3d4e5f"), "left by an export that was killed");
+    std::filesystem::last_write_time(dir.file(".corvinax-new-0a1b2c3d4e5f"), anHourAgo);
+    // What only looks like it stays: an administrator's own notes, and a new file of a moment ago.
+    writeFile(dir.file(".other.dbf.corvinax-notes.txt"), "mine");
+    std::filesystem::last_write_time(dir.file(".other.dbf.corvinax-notes.txt"), anHourAgo);
+    writeFile(dir.file(".corvinax-new-writtennow12"), "another export's, being written");
     ASSERT_EQ(exportNow(), ExportResult::Written);
-    EXPECT_FALSE(test::fileExists(dir.file(".other.dbf.corvinax-123")));
+    EXPECT_FALSE(test::fileExists(dir.file(".corvinax-new-0a1b2c3d4e5f")));
+    EXPECT_EQ(readFile(dir.file(".other.dbf.corvinax-notes.txt")), "mine");
+    EXPECT_TRUE(test::fileExists(dir.file(".corvinax-new-writtennow12")));
     EXPECT_EQ(std::filesystem::status(settings.warehouseTable).permissions(), std::filesystem::perms::owner_read |
                                                                                   std::filesystem::perms::owner_write |
                                                                                   std::filesystem::perms::group_read);
