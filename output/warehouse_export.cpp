@@ -133,6 +133,7 @@ ExportResult WarehouseExport::exportInto(WarehouseTableFile& file, std::string b
     }
     std::vector<std::string> kept = filterByDate(readOwnRows(*table));
     std::vector<std::string> alarms;
+    m_textWidth = table->fields()[kTextField].width;
     phase("Scan..");
     scanTree(kept, alarms);
     phase("Sort..");
@@ -207,8 +208,12 @@ void WarehouseExport::scanTree(std::vector<std::string>& kept, std::vector<std::
         if (equals == std::string::npos)
             return;
         const std::string mark = node.data ? node.data->mark : std::string();
-        kept.push_back(trimmed(mac) + " " + text.substr(0, equals + 1) +
-                       trimmed(mark + " " + text.substr(equals + 1, kMaxText)));
+        // As the row will read back from the table, so that a row written earlier today is known
+        // again even where the TEXT field cut it.
+        std::string written = trimmed(mark + " " + text.substr(equals + 1, kMaxText));
+        if (written.size() > m_textWidth)
+            written = trimmed(std::string_view(written).substr(0, m_textWidth));
+        kept.push_back(trimmed(mac) + " " + text.substr(0, equals + 1) + written);
     });
 }
 

@@ -60,6 +60,7 @@ private:
     std::chrono::milliseconds m_lockWait;
     std::vector<std::string> m_progress;
     std::size_t m_ownRowsRead = 0;
+    std::size_t m_textWidth = 0;  // of the table's TEXT field
 };
 
 }  // namespace corvinax

@@ -184,6 +184,18 @@ TEST_F(Export, AnEntryBroughtAgainIsWrittenOnce)
     EXPECT_EQ(progressLines()[3], "- Записано в " + settings.warehouseTable + " строк : 1");
 }
 
+// The TEXT field cuts a marked line of 150 characters; a rerun the same day knows the row again.
+TEST_F(Export, ARowCutByItsFieldIsWrittenOnceOnARerun)
+{
+    test::createWarehouseTable(settings.warehouseTable, {});
+    line(computer(kMac), "06.12.2026 18:20:11=" + std::string(160, 'x'), ">>>");
+    ASSERT_TRUE(exportNow());
+    ASSERT_TRUE(exportNow());
+    const std::vector<std::string> rows = test::readWithDbfread(settings.warehouseTable).rows;
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0], std::string(kMac) + "|06.12.2026 18:20:11|CORVINAX|>>> " + std::string(146, 'x'));
+}
+
 TEST_F(Export, AMissingTableIsReportedAndLogged)
 {
     settings.warehouseTable = dir.file("base/other.dbf");
