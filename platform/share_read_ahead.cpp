@@ -47,7 +47,13 @@ bool ShareReadAhead::next(std::string& bytes)
         slot.state = State::ForItself;
     bool read = false;
     if (slot.state == State::ForItself) {
+        errno = 0;
         read = m_readItself(index, bytes);
+        // Read alone, the report tells as well that its server went away.
+        if (!read && meansServerGone(errno)) {
+            ++m_notReadForServerGone;
+            giveUpOnServer();
+        }
     } else if (slot.state == State::Answered) {
         bytes.swap(slot.bytes);
         read = slot.read;

@@ -29,7 +29,7 @@ public:
     };
 
     // urls: the file of each name. readItself reads the file of that index without the readers:
-    // for reports that no reader could take.
+    // for reports that no reader could take; on failure it leaves the reason in errno.
     ShareReadAhead(ShareReaders& readers, std::vector<std::string> urls,
                    std::function<bool(std::size_t, std::string&)> readItself, Limits limits);
     // Requests still in flight are abandoned: their readers end.

@@ -345,7 +345,9 @@ std::unique_ptr<ReadAhead> SmbFiles::readAhead(const std::string& directory, con
     return std::make_unique<ShareReadAhead>(
         *m_readers, std::move(urls),
         [this, directory, natives](std::size_t index, std::string& bytes) {
-            return readChild(directory, natives[index], bytes);
+            const bool read = readChild(directory, natives[index], bytes);
+            errno = read ? 0 : m_lastError;
+            return read;
         },
         limits);
 }

@@ -240,6 +240,17 @@ void expectEveryReportReadOrUnreadable(ShareRun& run, int reports, int readBefor
     EXPECT_EQ(read + unreadable, reports);
     EXPECT_GE(read, readBefore);
     EXPECT_GT(unreadable, 0);
+    // The directory says that its reading was cut short, and how many reports it kept back.
+    const std::string said = "Чтение прервано: сервер не отвечает, не прочитано ";
+    const std::string whole = " из " + std::to_string(reports);
+    int notRead = -1;
+    run.tree.forEachInDisplayOrder([&](ResultNode& node) {
+        if (node.level() == 1 && node.text.starts_with(said) && node.text.ends_with(whole))
+            notRead = std::stoi(node.text.substr(said.size()));
+    });
+    EXPECT_GT(notRead, 0);
+    EXPECT_LE(notRead, unreadable);
+    EXPECT_EQ(run.runner.lastOutcome().interruptedDirectories, 1u);
 }
 
 // A server that goes in the middle of a directory: the run ends within about one timeout, not one
@@ -252,11 +263,13 @@ TEST_F(ShareReading, AServerThatGoesInTheMiddleCostsOneTimeoutAndNothingIsLost)
         writeReports(kMany);
         ShareRun run(relay.port(), true);
         run.settings.checkDirs.push_back({unc(), std::to_string(kMany)});
-        int pumps = 0;
+        bool gone = false;
         run.view.onPump = [&] {
-            // The listing pumps once a report, then the run once a report: the tenth report.
-            if (++pumps == kMany + 10)
+            // The run takes its tenth report: the nine before it were read whatever the timing.
+            if (!gone && run.view.gauge1.maximum == kMany - 1 && run.view.gauge1.position == 9) {
+                gone = true;
                 stall ? relay.stall() : relay.cut();
+            }
         };
         const auto start = std::chrono::steady_clock::now();
         run.runner.StartCheck();
