@@ -9,6 +9,7 @@
 #include "app/text_codec.h"
 #include "app/version.h"
 #include "app/viewer_window.h"
+#include "app/warehouse_status.h"
 #include "app/window_placement.h"
 #include "platform/error.h"
 #include "platform/native_text.h"
@@ -161,24 +162,7 @@ void MainWindow::saveAndClose(const StateValues& state)
 void MainWindow::runUnattended()
 {
     StartCheck();
-    const CheckRunner::Outcome& outcome = m_runner.lastOutcome();
-    int status = 0;
-    if (!outcome.ran)
-        status = 1;  // nothing to check, or no working directory
-    else if (outcome.stoppedBy != 0)
-        status = 128 + outcome.stoppedBy;  // a signal asked to stop: nothing was changed
-    else if (!outcome.exported.has_value() || *outcome.exported == ExportResult::Failed)
-        status = 3;  // the run stopped on an error, or the table is damaged or could not be written
-    else if (*outcome.exported == ExportResult::NotOpened)
-        status = 2;  // the warehouse table is missing, or stayed locked or unreadable
-    else if (!m_saved)
-        status = 4;  // the settings could not be saved
-    else if (outcome.jsonFailed)
-        status = 3;  // the JSON file could not be written: the previous one is as it was
-    else if (outcome.interruptedDirectories > 0)
-        status = 6;  // a server stopped answering: some of its reports were not read
-    else if (m_settings.failOnFindings && outcome.violators > 0)
-        status = 5;  // everything went through, and there are violators to look at
+    const int status = warehouseExitStatus(m_runner.lastOutcome(), m_saved, m_settings.failOnFindings);
     close();
     QCoreApplication::exit(status);
 }
