@@ -197,3 +197,72 @@ TEST(SmbUrl, UncPathsBecomeUrlsInUtf8)
 
 }  // namespace
 }  // namespace corvinax
+
+namespace corvinax {
+namespace {
+
+// A copy-aside folder that is the check directory by another spelling: the server by another name,
+// or the share's folder by its local path. Only the folder's contents can tell; the report stays.
+TEST_F(Smb, ACopyAsideFolderThatIsTheCheckDirectoryByAnotherSpellingKeepsTheReport)
+{
+    const std::string old = report("OLD", {"01.01.2026 08:00:00=REMOVED Modem"});
+    for (const std::string& aside : {"\\\\localhost\\cfg\\" + folder, local, local + "/"}) {
+        SCOPED_TRACE(aside);
+        writeFile(local + "/OLD.ini", old);
+        const timespec longAgo[2] = {{1000000000, 0}, {1000000000, 0}};
+        ::utimensat(AT_FDCWD, (local + "/OLD.ini").c_str(), longAgo, 0);
+        settings.checkDirs = {{unc, "1"}};
+        settings.deleteOld = true;
+        settings.deleteOldSilence = true;
+        settings.deleteOldCopy = true;
+        settings.deleteOldCopyPath = aside;
+
+        smbRunner.StartCheck();
+
+        EXPECT_EQ(readFile(local + "/OLD.ini"), old);
+        EXPECT_EQ(countNodesStartingWith("Удален файл"), 0);
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(local))
+            names.push_back(entry.path().filename().string());
+        EXPECT_EQ(names, std::vector<std::string>{"OLD.ini"});  // no probe left behind
+    }
+}
+
+// A report caught while its agent writes it: the cut line is not remembered, and the finished line
+// shows at the next run, as in local folders.
+TEST_F(Smb, AReportBeingWrittenIsReadAgainAndItsCutKeyNotStored)
+{
+    const std::string head = report("PC-1", {"07.12.2026 08:00:00=ADDED Modem"});
+    writeFile(local + "/PC-1.ini", head + "07.12.2026 08:05:00=ADDED Pri");
+    settings.checkDirs.push_back({unc, "1"});
+
+    smbRunner.StartCheck();
+
+    EXPECT_EQ(stored(unc, "PC-1.ini"), "<none>");
+    writeFile(local + "/PC-1.ini", head + "07.12.2026 08:05:00=ADDED Printer\r\n");
+    tree = ResultTree();
+    smbRunner.StartCheck();
+    EXPECT_EQ(countNodesStartingWith("07.12.2026 08:05:00=ADDED Printer"), 1);
+    EXPECT_EQ(stored(unc, "PC-1.ini"), "07.12.2026 08:05:00");
+}
+
+// A report over the read limit is named and passed over, as in local folders.
+TEST_F(Smb, AReportOverTheReadLimitIsNamed)
+{
+    writeFile(local + "/PC-1.ini", report("PC-1", {"07.12.2026 08:00:00=ADDED Modem"}));
+    const std::int64_t size = std::int64_t{65} << 20;
+    const int fd = ::open((local + "/BIG.ini").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ASSERT_EQ(::ftruncate(fd, size), 0);
+    ::close(fd);
+    settings.checkDirs.push_back({unc, "2"});
+
+    smbRunner.StartCheck();
+
+    EXPECT_EQ(countNodesStartingWith("Слишком большой файл " + unc + "\\BIG.ini : " + std::to_string(size) +
+                                     " байт, не прочитан"),
+              1);
+    EXPECT_EQ(countNodesStartingWith("Компьютер :PC-1,"), 1);
+}
+
+}  // namespace
+}  // namespace corvinax

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <ctime>
 #include <fcntl.h>
+#include <functional>
 #include <sstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -195,6 +196,57 @@ TEST_F(ScriptOptions, FindingsEndAWarehouseRunWithItsOwnStatusWhenAsked)
     EXPECT_EQ(run("/S --fail-on-findings"), 5) << readFile(dir.file("stderr.txt"));
     EXPECT_EQ(ownRows(), 3u);  // everything else went through
     EXPECT_EQ(run("/S --fail-on-findings"), 0);
+}
+
+// A settings file that is there but cannot be read as one stops every unattended mode at once and
+// says why; nothing is written in its place.
+TEST_F(ScriptOptions, ASettingsFileThatCannotBeReadStopsEveryUnattendedMode)
+{
+    struct Case {
+        const char* name;
+        std::function<void(const std::string&)> make;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"a pipe", [](const std::string& path) { ::mkfifo(path.c_str(), 0600); }, "not a regular file"},
+        {"a folder", [](const std::string& path) { std::filesystem::create_directory(path); }, "Is a directory"},
+        {"a device", [](const std::string& path) { std::filesystem::create_symlink("/dev/zero", path); },
+         "not a regular file"},
+        {"over the read limit",
+         [](const std::string& path) {
+             writeFile(path, "[Config]\r\n");
+             std::filesystem::resize_file(path, (std::uintmax_t{64} << 20) + 1);
+         },
+         "File too large"},
+    };
+    for (const Case& c : cases) {
+        const std::string path = dir.file("bad.ini");
+        std::filesystem::remove_all(path);
+        c.make(path);
+        const auto kind = std::filesystem::symlink_status(path).type();
+        for (const char* mode : {"/S", "--baseline", "--silent 30"}) {
+            SCOPED_TRACE(std::string(c.name) + ", " + mode);
+            EXPECT_EQ(run("--settings bad.ini " + std::string(mode), 20), 4);
+            EXPECT_EQ(readFile(dir.file("stderr.txt")),
+                      cp1251ToUtf8("Не могу прочитать файл настроек " + path + " (") + c.reason + ")\n");
+            EXPECT_EQ(readFile(dir.file("stdout.txt")), "");
+            EXPECT_EQ(std::filesystem::symlink_status(path).type(), kind);
+        }
+    }
+    EXPECT_EQ(ownRows(), 0u);
+}
+
+// The JSON file failing is the run's failure, said on stderr and in the log, once the table and the
+// settings went through.
+TEST_F(ScriptOptions, AJsonFileThatCannotBeWrittenFailsTheRun)
+{
+    std::filesystem::create_directory(dir.file("findings.jsonl"));
+    EXPECT_EQ(run("/S --json findings.jsonl"), 3);
+    const std::string said = cp1251ToUtf8("Ошибка записи " + dir.file("findings.jsonl") + " (Is a directory)");
+    EXPECT_NE(readFile(dir.file("stderr.txt")).find(said), std::string::npos) << readFile(dir.file("stderr.txt"));
+    EXPECT_NE(readFile(dir.file("check.log")).find("Ошибка записи " + dir.file("findings.jsonl")), std::string::npos);
+    EXPECT_EQ(ownRows(), 3u);
+    EXPECT_TRUE(std::filesystem::is_empty(dir.file("findings.jsonl")));
 }
 
 }  // namespace
