@@ -19,7 +19,9 @@
 #include "reports/report.h"
 #include "settings/settings.h"
 
+#include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <cmath>
 #include <sys/stat.h>
 #include <ctime>
@@ -109,6 +111,8 @@ void CheckRunner::StartCheck()
     if (m_running)
         return;
     m_running = true;
+    m_stopAsked = false;
+    m_stateFailure.clear();
     m_outcome = Outcome{};
     m_view.showResultsPage();
     m_view.setExitEnabled(false);
@@ -121,6 +125,8 @@ void CheckRunner::StartCheck()
     } catch (const RunStopped& stop) {
         m_intake.dropWorkCopies();
         m_outcome.stoppedBy = stop.signal;
+        if (stop.signal == 0)
+            endStoppedByPerson();
     } catch (...) {
         m_intake.dropWorkCopies();
         throw;
@@ -209,6 +215,10 @@ void CheckRunner::RunConfigCheck()
                 checkDirectory(i);
                 checkpointState();
             }
+        } catch (const RunStopped&) {
+            m_stateFile->discardUpdate();  // a stop changes nothing
+            m_intake.endRun();
+            throw;
         } catch (...) {
             endStateUpdate(true);
             throw;
@@ -226,9 +236,10 @@ void CheckRunner::RunConfigCheck()
         finishRun();
         m_outcome.violators = m_violators;
         writeJsonFindings();
+        sayStateFailure();
     }
     if (m_settings.warehouseMode) {
-        stopIfRequested();
+        stopIfAsked();
         m_outcome.exported = WarehouseExport(m_settings, m_tree, m_view, m_clock, m_logHeader).WriteMervoDBF();
         // What was found reaches the file only with the export that carried it to the table: after a
         // failed export the next run finds the same violators and exports them again.
@@ -247,10 +258,46 @@ void CheckRunner::endStateUpdate(bool afterAnError)
     }
     try {
         m_stateFile->commitUpdate();
-    } catch (const Error&) {
+    } catch (const Error& error) {
         if (!afterAnError)
-            throw;
+            keepStateFailure(error);
     }
+}
+
+// A settings file that cannot take the state does not end the run: the person still sees what it
+// found, with its end line and its log, and is told afterwards that it will be found again.
+void CheckRunner::keepStateFailure(const Error& error)
+{
+    if (!m_stateFailure.empty())
+        return;
+    const auto* unwritten = dynamic_cast<const ProfileWriteError*>(&error);
+    m_stateFailure = unwritten ? settingsNotWritten(*unwritten) : std::string(error.what());
+}
+
+void CheckRunner::sayStateFailure()
+{
+    if (m_stateFailure.empty())
+        return;
+    m_view.showMessage(m_stateFailure + "\r\nНайденные изменения не запомнены: следующая проверка покажет их снова.");
+    m_stateFailure.clear();
+}
+
+void CheckRunner::stopIfAsked() const
+{
+    stopIfRequested();
+    if (m_stopAsked)
+        throw RunStopped{0};
+}
+
+// What was found so far stays in the tree and goes to the log, with the line that says the run did
+// not end by itself; no state advanced.
+void CheckRunner::endStoppedByPerson()
+{
+    m_outcome.stoppedByPerson = true;
+    m_stopAsked = false;
+    m_tree.addTopLevel("Проверка прервана");
+    m_smart.DecodeSMART("Free");
+    writeCheckLog();
 }
 
 void CheckRunner::finishRun()
@@ -301,7 +348,7 @@ void CheckRunner::writeCheckLog()
 
 void CheckRunner::checkDirectory(std::size_t index)
 {
-    stopIfRequested();
+    stopIfAsked();
     m_listedPath = m_settings.checkDirs[index].path;
     const int expected = parseCount(m_settings.checkDirs[index].expectedCount);
     m_directoryNode = nullptr;
@@ -355,7 +402,22 @@ struct Violation {
     const std::string& fileName;
     const std::string& listedName;
     std::vector<std::string_view> batch;
+    std::string notRead;  // why the report could not be read, or empty
 };
+
+// The system's reason why a report could not be read, asked again where it stands.
+std::string CheckRunner::whyNotRead(const ReportCandidate& candidate, const ReadAhead* readAhead) const
+{
+    int error = readAhead ? readAhead->lastError() : 0;
+    if (m_readDirectory->local()) {
+        if (std::string reason = whyUnreadableAt(m_readDirectory->open().descriptor(), candidate.native);
+            !reason.empty())
+            return reason;
+    } else if (error == 0 && remoteFiles()) {
+        error = remoteFiles()->lastError();
+    }
+    return std::strerror(error != 0 ? error : EIO);
+}
 
 // A local report read in place is reached through its open directory, and may be read ahead.
 bool CheckRunner::readsInPlace() const
@@ -383,13 +445,15 @@ void CheckRunner::checkReport(const ReportCandidate& candidate, std::size_t repo
                               ReadAhead* readAhead)
 {
     const std::string& name = candidate.name;
-    stopIfRequested();
+    stopIfAsked();
     m_gauge2.position = static_cast<int>(m_singleDirectory ? reportIndex : directoryIndex);
     setGauge(RunView::Gauge::Directories, m_gauge2);
     Gauge1Progress(static_cast<int>(reportIndex));
     m_view.pumpEvents();
+    stopIfAsked();  // the person may have asked while the window had the events
 
     std::string bytes;
+    std::string notRead;
     if (!readReport(candidate, readAhead, bytes)) {
         // Only a report that could not be read is asked for its size.
         const std::optional<ReportFacts> facts = m_readDirectory->factsOf(candidate);
@@ -398,6 +462,7 @@ void CheckRunner::checkReport(const ReportCandidate& candidate, std::size_t repo
                                std::to_string(facts->size) + " байт, не прочитан");
             return;
         }
+        notRead = "Файл не прочитан: " + whyNotRead(candidate, readAhead);
     }
     const bool settled = settle(candidate, bytes);
     Report report = Report::parse(std::move(bytes));
@@ -407,6 +472,14 @@ void CheckRunner::checkReport(const ReportCandidate& candidate, std::size_t repo
             report.appendChangeLine(now() + "=Corvinax : нет или неверна подпись файла " + computed);
     }
     const std::vector<std::string_view>& lines = report.changeLines();
+    if (!notRead.empty()) {
+        // Said every time, and never remembered: the report's own changes show once it is read.
+        const bool keyed = !lines.empty() && lines.back().find('=') != std::string::npos;
+        addViolator(Violation{report, name, candidate.native,
+                              keyed ? batchLines(lines, batchPrefix(newestKey(lines))) : std::vector<std::string_view>{},
+                              notRead});
+        return;
+    }
     if (lines.empty() || lines.back().find('=') == std::string::npos)
         return;
     const std::string_view key = newestKey(lines);
@@ -421,7 +494,7 @@ void CheckRunner::checkReport(const ReportCandidate& candidate, std::size_t repo
         if (m_settings.warehouseMode)
             m_pendingState.push_back({m_listedPath, name, std::string(key)});
     }
-    addViolator(Violation{report, name, candidate.native, batchLines(lines, batchPrefix(key))});
+    addViolator(Violation{report, name, candidate.native, batchLines(lines, batchPrefix(key)), {}});
 }
 
 // The report's bytes: read ahead, read in place, or through its working copy; false when it could
@@ -520,6 +593,12 @@ void CheckRunner::addViolator(const Violation& violation)
     ++m_violators;
 
     bool lineAdded = false;
+    if (!violation.notRead.empty()) {
+        ResultNode& node = m_tree.addChild(computer, violation.notRead);
+        node.imageIndex = node.selectedIndex = kImageAttention;
+        SetAdditional(node, kReportPath, reportPath);
+        lineAdded = true;
+    }
     for (std::string_view line : violation.batch) {
         std::string decoded = m_smart.DecodeSMART(line);
         const FilterOutcome outcome = m_settings.filters.match(decoded);
@@ -552,9 +631,13 @@ void CheckRunner::addJsonChanges(const ResultNode& computer, const Violation& vi
     const ReportInfo& info = violation.report.info();
     const JsonFindings::Source source{m_listedPath, violation.fileName, info.computerName, info.params[0],
                                       info.macAddr};
-    for (const auto& line : computer.children())
-        m_json->addChange(source, line->text, line->data ? line->data->mark : std::string(),
-                          computer.stateIndex != -1, line->imageIndex);
+    const auto& lines = computer.children();
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const ResultNode& line = *lines[i];
+        const bool notRead = i == 0 && !violation.notRead.empty();
+        m_json->addChange(source, line.text, line.data ? line.data->mark : std::string(), computer.stateIndex != -1,
+                          line.imageIndex, notRead ? "unread_file" : "change");
+    }
 }
 
 void CheckRunner::Gauge1Progress(int position)
@@ -589,7 +672,11 @@ void CheckRunner::flushState()
     if (m_settings.warehouseMode)
         return;
     if (m_stateFile && m_stateFile->updating()) {
-        m_stateFile->commitUpdate();
+        try {
+            m_stateFile->commitUpdate();
+        } catch (const Error& error) {
+            keepStateFailure(error);
+        }
         m_stateFile->beginUpdate();
         m_stateWritten = std::chrono::steady_clock::now();
     }

@@ -22,6 +22,7 @@ namespace corvinax {
 
 class Clock;
 class DriveMapper;
+class Error;
 class LoweredPriority;
 class ReadAhead;
 class ResultNode;
@@ -39,6 +40,10 @@ public:
     // The only way into a run. Does nothing while a run is in progress.
     void StartCheck();
     bool running() const { return m_running; }
+    // The person asked to stop the run in progress: it ends at its next safe point as a signal
+    // ends it (no state advances, nothing is saved), with the lines found so far and
+    // "Проверка прервана" in the tree and the log.
+    void stopAtNextSafePoint() { m_stopAsked = m_running; }
 
     // How the last StartCheck went: whether a run took place, and whether its export (warehouse
     // mode only) could write the table.
@@ -47,6 +52,7 @@ public:
         std::optional<ExportResult> exported;
         int stoppedBy = 0;  // the signal that stopped an unattended run, which then changed nothing
         std::size_t violators = 0;
+        bool stoppedByPerson = false;              // the person stopped the run in the middle
         bool jsonFailed = false;                   // the JSON file could not be written
         std::size_t interruptedDirectories = 0;  // directories whose server stopped answering
     };
@@ -65,6 +71,9 @@ private:
                      ReadAhead* readAhead);
     bool readsInPlace() const;
     bool readReport(const ReportCandidate& candidate, ReadAhead* readAhead, std::string& bytes);
+    std::string whyNotRead(const ReportCandidate& candidate, const ReadAhead* readAhead) const;
+    void stopIfAsked() const;
+    void endStoppedByPerson();
     std::unique_ptr<ReadAhead> startReadingAhead(const std::vector<ReportCandidate>& reports,
                                                  std::vector<std::string>& names) const;
     bool settle(const ReportCandidate& candidate, std::string& bytes);
@@ -86,6 +95,8 @@ private:
     // A box must never find state values that are not yet on disk.
     void showMessage(const std::string& text);
     void flushState();
+    void keepStateFailure(const Error& error);
+    void sayStateFailure();
     void endStateUpdate(bool afterAnError);
     // The state reaches the file between directories when it has waited long enough.
     void checkpointState();
@@ -100,7 +111,9 @@ private:
     LogHeader m_logHeader;
 
     bool m_running = false;
+    bool m_stopAsked = false;
     Outcome m_outcome;
+    std::string m_stateFailure;  // why the state found could not be written, once a run
     // Per run.
     std::optional<ProfileFile> m_stateFile;
     // Warehouse mode: the state values found, which reach the file only with a completed export.

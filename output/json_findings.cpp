@@ -65,11 +65,11 @@ std::string isoTime(const LocalDateTime& moment)
 }
 
 void JsonFindings::addChange(const Source& source, std::string_view text, std::string_view mark, bool computerMarked,
-                             int picture)
+                             int picture, std::string_view kind)
 {
     std::string json = "{";
     appendField(json, "time", m_time);
-    appendField(json, "kind", "change");
+    appendField(json, "kind", kind);
     appendField(json, "directory", source.directory);
     appendField(json, "file", source.file);
     appendField(json, "computer", source.computer);

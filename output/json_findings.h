@@ -28,8 +28,9 @@ public:
     };
     // A shown change line as the tree shows it (decoded), its mark, whether its computer is marked
     // and its picture.
+    // kind is "change", or "unread_file" for the line that says the report could not be read.
     void addChange(const Source& source, std::string_view text, std::string_view mark, bool computerMarked,
-                   int picture);
+                   int picture, std::string_view kind = "change");
     // A message line of the run about a directory: kind "file_count", "invalid_directory" or
     // "read_interrupted".
     void addLine(std::string_view kind, std::string_view directory, std::string_view text);

@@ -69,12 +69,12 @@ void grantAmnesty(const AdditionalData& data)
     const ReportDirectory directory(folder);
     std::string bytes;
     if (folder.empty() || !directory.read(name, bytes))
-        throw ProfileWriteError(data.reportPath);
+        throw ProfileWriteError(data.reportPath, errno != 0 ? errno : EIO);
     ProfileDocument report = ProfileDocument::parse(std::move(bytes));
     for (const char* section : {"Config_changes", "Remote_Access", "Post_Accounts"})
         report.eraseSection(section);
     if (!directory.replace(name, report.serialize()))
-        throw ProfileWriteError(data.reportPath);
+        throw ProfileWriteError(data.reportPath, errno != 0 ? errno : EACCES);
 }
 
 }  // namespace corvinax

@@ -117,11 +117,10 @@ bool readWholeFile(const std::string& path, std::string& bytes)
     return readOpenFile(FileDescriptor(::open(nativePath(path).c_str(), kReadFlags)), bytes, info);
 }
 
-std::string whyUnreadable(const std::string& path)
+namespace {
+
+std::string whyUnreadableFile(const FileDescriptor& file)
 {
-    if (isUncPath(path))
-        return {};
-    const FileDescriptor file(::open(nativePath(path).c_str(), kReadFlags));
     struct stat info {};
     if (file.get() < 0)
         return errno == ENOENT ? std::string() : std::strerror(errno);
@@ -134,6 +133,26 @@ std::string whyUnreadable(const std::string& path)
     if (info.st_size < 0 || static_cast<std::size_t>(info.st_size) > kMaxReadBytes)
         return std::strerror(EFBIG);
     return {};
+}
+
+}  // namespace
+
+std::string whyUnreadable(const std::string& path)
+{
+    if (isUncPath(path))
+        return {};
+    return whyUnreadableFile(FileDescriptor(::open(nativePath(path).c_str(), kReadFlags)));
+}
+
+std::string whyUnreadableAt(int directoryFd, std::string_view name)
+{
+    const std::string plain(name);
+    if (plain.empty() || plain.find('/') != std::string::npos)
+        return std::strerror(EINVAL);
+    const FileDescriptor file(::openat(directoryFd, plain.c_str(), kReadFlags));
+    if (file.get() < 0)
+        return std::strerror(errno);
+    return whyUnreadableFile(file);
 }
 
 OpenDirectory::OpenDirectory(const std::string& path)

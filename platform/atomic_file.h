@@ -25,6 +25,9 @@ bool readWholeFile(const std::string& path, std::string& bytes);
 // Why the local file at path exists but cannot be read as a file (not a regular file, not readable,
 // larger than kMaxReadBytes), in the system's words; empty when it can, or when it is missing.
 std::string whyUnreadable(const std::string& path);
+// The same for the file of that name (listed bytes) in an open directory, a link followed; a
+// missing file is a reason here.
+std::string whyUnreadableAt(int directoryFd, std::string_view name);
 
 // Reads the whole file of that name (bytes as the directory listing gave them) in an open
 // directory: only a regular file, and a link's target only when followLink is set. info receives

@@ -64,6 +64,8 @@ public:
     {
         return nullptr;
     }
+    // Why the last read failed (an errno value), 0 when it did not.
+    virtual int lastError() const { return 0; }
     // The end of a run: the connections kept for it are closed.
     virtual void closeConnections() {}
 };

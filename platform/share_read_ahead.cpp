@@ -46,9 +46,11 @@ bool ShareReadAhead::next(std::string& bytes)
     if (slot.state == State::NotAsked && !m_serverGone)
         slot.state = State::ForItself;
     bool read = false;
+    m_lastError = 0;
     if (slot.state == State::ForItself) {
         errno = 0;
         read = m_readItself(index, bytes);
+        m_lastError = read ? 0 : errno;
         // Read alone, the report tells as well that its server went away.
         if (!read && meansServerGone(errno)) {
             ++m_notReadForServerGone;
@@ -57,6 +59,7 @@ bool ShareReadAhead::next(std::string& bytes)
     } else if (slot.state == State::Answered) {
         bytes.swap(slot.bytes);
         read = slot.read;
+        m_lastError = read ? 0 : slot.error;
         m_waitingBytes -= bytes.size();
     }
     slot = Slot{};
@@ -114,6 +117,7 @@ void ShareReadAhead::file(std::vector<ShareReaders::Answer>& answers)
         }
         slot.state = State::Answered;
         slot.read = answer.error == 0;
+        slot.error = answer.error;
         slot.bytes = std::move(answer.bytes);
         m_waitingBytes += slot.bytes.size();
         if (meansServerGone(answer.error)) {
@@ -138,6 +142,7 @@ void ShareReadAhead::giveUpOnServer()
         if (slot.state == State::Asked || slot.state == State::NotAsked) {
             slot.state = State::Answered;
             slot.read = false;
+            slot.error = ETIMEDOUT;  // what waiting for the server longer would have given
             ++m_notReadForServerGone;
         }
     }

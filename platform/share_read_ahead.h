@@ -39,12 +39,14 @@ public:
 
     bool next(std::string& bytes) override;
     std::size_t notReadForServerGone() const override { return m_notReadForServerGone; }
+    int lastError() const override { return m_lastError; }
 
 private:
     enum class State : std::uint8_t { NotAsked, Asked, Answered, ForItself };
     struct Slot {
         State state = State::NotAsked;
         bool read = false;
+        int error = 0;
         std::string bytes;
     };
 
@@ -63,6 +65,7 @@ private:
     std::size_t m_waitingBytes = 0;
     bool m_serverGone = false;
     std::size_t m_notReadForServerGone = 0;
+    int m_lastError = 0;
     bool m_noReaders = false;  // no reader can be had: the rest is read by readItself
 };
 

@@ -62,7 +62,7 @@ public:
 
     // Reads the file of that URL (smb://...); on failure lastError() tells the errno.
     bool readUrl(const std::string& url, std::string& bytes);
-    int lastError() const { return m_lastError; }
+    int lastError() const override { return m_lastError; }
 
     // smb://SERVER/share/folder for \\SERVER\share\folder, in UTF-8.
     static std::string urlOf(const std::string& uncPath);

@@ -9,12 +9,17 @@
 #include "profile/read_integer.h"
 
 #include <chrono>
+#include <cerrno>
+#include <cstring>
 #include <optional>
 #include <utility>
 
 namespace corvinax {
 
-ProfileWriteError::ProfileWriteError(const std::string& path) : Error("Unable to write to " + path) {}
+ProfileWriteError::ProfileWriteError(const std::string& path, int error)
+    : Error("Unable to write to " + path), m_path(path), m_reason(std::strerror(error))
+{
+}
 
 namespace {
 
@@ -39,6 +44,7 @@ public:
     }
 
     bool held() const { return !m_lock || m_lock->held(); }
+    int error() const { return m_lock ? m_lock->error() : 0; }
 
 private:
     std::optional<PrivateLock> m_lock;
@@ -104,7 +110,7 @@ void ProfileFile::writeString(std::string_view section, std::string_view key, st
 {
     // A name or value that would not read back as written would change the file's structure.
     if (holdsLineBreak(section) || holdsLineBreak(value) || !ProfileDocument::storableKey(ProfileDocument::trimmedName(key)))
-        throw ProfileWriteError(m_path);
+        throw ProfileWriteError(m_path, EINVAL);
     current().setValue(section, key, value);
     record(Change::Kind::Set, section, key);
     changed();
@@ -173,7 +179,7 @@ void ProfileFile::store()
     const WriteLock lock(m_path);
     if (!lock.held()) {
         forget();
-        throw ProfileWriteError(m_path);
+        throw ProfileWriteError(m_path, lock.error());
     }
     // Another writer replaced the file since it was read: its version gets this object's changes.
     if (const FileStamp onDisk = FileStamp::of(m_path); onDisk != m_stamp) {
@@ -182,8 +188,9 @@ void ProfileFile::store()
         m_document = std::move(fresh);
     }
     if (!replaceFileAtomically(m_path, m_document.serialize(), m_ownerOnly)) {
+        const int error = errno;
         forget();
-        throw ProfileWriteError(m_path);
+        throw ProfileWriteError(m_path, error);
     }
     m_changes.clear();
     m_changedSections.clear();

@@ -2,6 +2,7 @@
 
 #include "platform/atomic_file.h"
 #include "platform/clock.h"
+#include "platform/error.h"
 #include "platform/paths.h"
 #include "profile/profile_file.h"
 
@@ -166,6 +167,11 @@ std::string settingsFileUnreadable(const std::string& path)
 {
     const std::string reason = whyUnreadable(path);
     return reason.empty() ? std::string() : "Не могу прочитать файл настроек " + path + " (" + reason + ")";
+}
+
+std::string settingsNotWritten(const ProfileWriteError& error)
+{
+    return "Не удалось записать файл настроек:\r\n" + std::string(error.what()) + "\r\nПричина: " + error.reason();
 }
 
 ProfileFile openSettingsFile(const std::string& path)

@@ -12,6 +12,8 @@
 
 namespace corvinax {
 
+class ProfileWriteError;
+
 class Clock;
 
 struct CheckDirectory {
@@ -95,6 +97,10 @@ using StateValues = std::vector<StateValue>;
 // What to say when the settings file is there but cannot be read as a file; empty when it can be
 // read, or is missing (a first start).
 std::string settingsFileUnreadable(const std::string& path);
+
+// What the person is told when the settings file could not be written: the file's own error, with
+// the system's reason.
+std::string settingsNotWritten(const ProfileWriteError& error);
 
 // The settings file, which keeps the password: a file made by the program is its owner's alone.
 ProfileFile openSettingsFile(const std::string& path);

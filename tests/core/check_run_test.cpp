@@ -358,7 +358,14 @@ TEST_F(CheckRun, AnUnwritableSettingsFileEndsTheRunCleanly)
     settingsPath = dir.file("no/such/dir/corvinax.ini");
     CheckRunner failing{settings, settingsPath, tree, smart, view, clock, mapper, logHeader};
     failing.StartCheck();
-    EXPECT_EQ(view.messages, std::vector<std::string>{"Unable to write to " + settingsPath});
+    // The run ends as usual, end line and log included, and then says what it could not keep.
+    EXPECT_EQ(view.messages, std::vector<std::string>{"Не удалось записать файл настроек:\r\nUnable to write to " +
+                                                      settingsPath +
+                                                      "\r\nПричина: No such file or directory\r\n"
+                                                      "Найденные изменения не запомнены: следующая проверка покажет "
+                                                      "их снова."});
+    EXPECT_EQ(countNodesStartingWith("Окончание проверки"), 1);
+    EXPECT_NE(readFile(settings.logFileName).find("Компьютер :PC"), std::string::npos);
     EXPECT_EQ(view.events.back(), "save shown");
     EXPECT_NE(std::find(view.events.begin(), view.events.end(), "grid on"), view.events.end());
     EXPECT_NE(std::find(view.events.begin(), view.events.end(), "exit on"), view.events.end());
@@ -489,6 +496,73 @@ TEST_F(CheckRun, AnotherWritersChangesToTheSettingsFileSurviveARun)
     EXPECT_EQ(stored("Config", "MaxLines"), "5");
     const ProfileDocument saved = ProfileDocument::parse(readFile(settingsPath));
     EXPECT_EQ(saved.keyNames(cfg, NameList::Complete).size(), static_cast<std::size_t>(kReports));
+}
+
+}  // namespace
+}  // namespace corvinax
+
+namespace corvinax {
+namespace {
+
+using test::readFile;
+using test::report;
+using test::writeFile;
+
+// Reports that vanish while the run's question is open: each says that it could not be read, and
+// why, in the tree, the log and the JSON file; none is remembered.
+TEST_F(CheckRun, AReportThatCannotBeReadSaysWhy)
+{
+    const std::string cfg = checkDir("cfg");
+    clock.set({2026, 5, 31, 15, 30, 0});
+    writeFile(cfg + "/OLD.ini", report("OLD", {"01.01.2026 08:00:00=ADDED Modem"}));
+    const timespec longAgo[2] = {{1'000'000'000, 0}, {1'000'000'000, 0}};
+    ::utimensat(AT_FDCWD, (cfg + "/OLD.ini").c_str(), longAgo, 0);
+    for (int i = 0; i < 3; ++i)
+        writeFile(cfg + "/PC-" + std::to_string(i) + ".ini", report("PC", {"31.05.2026 08:00:00=ADDED Modem"}));
+    settings.deleteOld = true;
+    settings.deleteOldValue = 30;
+    settings.warehouseMode = false;
+    view.onQuestion = [&](const std::string&) {
+        for (int i = 0; i < 3; ++i)
+            std::filesystem::remove(cfg + "/PC-" + std::to_string(i) + ".ini");
+    };
+    view.dialogs.answer(false);
+
+    runner.StartCheck();
+
+    EXPECT_EQ(countNodesStartingWith("Файл не прочитан: No such file or directory"), 3);
+    const std::string log = readFile(settings.logFileName);
+    EXPECT_NE(log.find("   Файл не прочитан: No such file or directory\r\n"), std::string::npos) << log;
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(stored(cfg, "PC-" + std::to_string(i) + ".ini"), "<none>");
+}
+
+// Closing the window in the middle of a run: the run stops at its next report, keeps what it found
+// in the tree and the log with "Проверка прервана", and advances no state, so that the next run
+// shows the same violators again.
+TEST_F(CheckRun, APersonsStopKeepsTheFindingsForTheNextRun)
+{
+    const std::string cfg = checkDir("cfg");
+    for (int i = 0; i < 20; ++i)
+        writeFile(cfg + "/PC-" + std::to_string(i) + ".ini",
+                  report("PC-" + std::to_string(i), {"07.12.2026 08:00:00=ADDED Modem"}));
+    view.onPump = [&] {
+        if (view.gauge1.position == 10)
+            runner.stopAtNextSafePoint();
+    };
+
+    runner.StartCheck();
+
+    EXPECT_TRUE(runner.lastOutcome().stoppedByPerson);
+    EXPECT_EQ(tree.topLevel().back()->text, "Проверка прервана");
+    EXPECT_EQ(countNodesStartingWith("Окончание проверки"), 0);
+    EXPECT_NE(readFile(settings.logFileName).find("Проверка прервана\r\n"), std::string::npos);
+    EXPECT_FALSE(test::fileExists(settingsPath) && readFile(settingsPath).find("PC-") != std::string::npos);
+
+    view.onPump = nullptr;
+    tree = ResultTree();
+    runner.StartCheck();
+    EXPECT_EQ(countNodesStartingWith("Компьютер :PC-"), 20);
 }
 
 }  // namespace

@@ -230,8 +230,10 @@ void expectEveryReportReadOrUnreadable(ShareRun& run, int reports, int readBefor
     run.tree.forEachInDisplayOrder([&](ResultNode& node) {
         if (node.level() != 2)
             return;
-        if (node.text.find("=Corvinax : нет или неверна подпись") != std::string::npos)
+        if (node.text.starts_with("Файл не прочитан: "))
             ++unreadable;
+        else if (node.text.find("=Corvinax : нет или неверна подпись") != std::string::npos)
+            return;  // beside it: an empty report's signature is broken
         else if (node.text.find("=ADDED Modem") != std::string::npos)
             ++read;
         else
