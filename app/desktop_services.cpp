@@ -20,11 +20,14 @@ QString QtDesktopServices::chooseOpenFile(QWidget* parent, const QString& title,
                                                                                    : QString();
 }
 
-QString QtDesktopServices::chooseSaveFile(QWidget* parent, const QString& defaultSuffix)
+QString QtDesktopServices::chooseSaveFile(QWidget* parent, const QString& filter, const QString& defaultSuffix,
+                                          const QString& suggestedName)
 {
     QFileDialog dialog(parent);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilter(filter);
     dialog.setDefaultSuffix(defaultSuffix);
+    dialog.selectFile(suggestedName);
     return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().front()
                                                                                    : QString();
 }

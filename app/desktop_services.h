@@ -17,7 +17,9 @@ public:
     virtual QString chooseDirectory(QWidget* parent, const QString& title, const QString& start) = 0;
     virtual QString chooseOpenFile(QWidget* parent, const QString& title, const QString& filter,
                                    const QString& defaultSuffix, const QString& start) = 0;
-    virtual QString chooseSaveFile(QWidget* parent, const QString& defaultSuffix) = 0;
+    // filter in the form of Qt's file dialogs; suggestedName is offered in the name field.
+    virtual QString chooseSaveFile(QWidget* parent, const QString& filter, const QString& defaultSuffix,
+                                   const QString& suggestedName) = 0;
     virtual void openUrl(const QUrl& address) = 0;
 };
 
@@ -26,7 +28,8 @@ public:
     QString chooseDirectory(QWidget* parent, const QString& title, const QString& start) override;
     QString chooseOpenFile(QWidget* parent, const QString& title, const QString& filter, const QString& defaultSuffix,
                            const QString& start) override;
-    QString chooseSaveFile(QWidget* parent, const QString& defaultSuffix) override;
+    QString chooseSaveFile(QWidget* parent, const QString& filter, const QString& defaultSuffix,
+                           const QString& suggestedName) override;
     void openUrl(const QUrl& address) override;
 };
 

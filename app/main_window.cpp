@@ -4,6 +4,7 @@
 #include "app/filter_grid.h"
 #include "app/filter_table_model.h"
 #include "app/path_edit.h"
+#include "app/result_tree_filter.h"
 #include "app/result_tree_model.h"
 #include "app/result_tree_view.h"
 #include "app/text_codec.h"
@@ -17,7 +18,11 @@
 #include "settings/dialogs.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QSignalBlocker>
+#include <QStatusBar>
 #include <QCloseEvent>
 #include <QIcon>
 #include <QListWidget>
@@ -51,12 +56,16 @@ MainWindow::MainWindow(StartupOptions options, Dialogs& dialogs, DesktopServices
     TabSheet1 = createResultsPage();
     TabSheet2 = createSettingsPage();
     TabSheet3 = createAnalysisPage();
-    PageControl1->addTab(TabSheet1, u"  Результаты проверки  "_s);
-    PageControl1->addTab(TabSheet2, u"  Установки  "_s);
-    PageControl1->addTab(TabSheet3, u"  Анализ строк   "_s);
-    layout->addWidget(PageControl1);
+    PageControl1->addTab(TabSheet1, u"  &Результаты проверки  "_s);
+    PageControl1->addTab(TabSheet2, u"  Ус&тановки  "_s);
+    PageControl1->addTab(TabSheet3, u"  &Анализ строк   "_s);
+    layout->addWidget(PageControl1, 1);
     layout->addWidget(createBottomPanel());
     setCentralWidget(central);
+    m_statusText = new QLabel(this);
+    m_statusText->setObjectName(u"StatusText"_s);
+    statusBar()->addWidget(m_statusText, 1);
+    statusBar()->setSizeGripEnabled(true);
     resize(835, 582);
     setWindowIcon(QIcon(u":/images/01_emblem.xpm"_s));  // the desktop entry's icon
     placeInTheMiddleOfTheScreen(*this);
@@ -85,13 +94,18 @@ void MainWindow::FormCreate()
     m_settings.jsonFileForThisRun = m_options.jsonFile;
     m_settings.failOnFindings = m_options.failOnFindings;
     m_unattended = m_settings.warehouseMode;
+    m_savedOptions = m_settings;
     loadControls();
     bindControls();
+    addTooltips();
     PageControl1->setCurrentWidget(TabSheet2);
     DirectoryEdit1->lineEdit()->setFocus();
     CheckBox4DelClick();
     CheckBox6Click();
     CheckBox5Click();
+    if (!m_unattended)
+        restorePlacement();
+    updateStatusLine();
 }
 
 bool MainWindow::event(QEvent* event)
@@ -123,16 +137,68 @@ void MainWindow::FormActivate()
 }
 
 // Any close request ends warehouse mode, so that whatever still runs after it behaves as it would
-// outside warehouse mode. Only the exit button saves.
+// outside warehouse mode. Only the exit button saves every setting; the close box asks first when
+// the options changed, and the window's own place is kept either way.
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    if (!m_unattended && !m_closingByRun && !m_saved && !mayClose()) {
+        event->ignore();
+        return;
+    }
+    if (!m_unattended)
+        savePlacementIfChanged();
     m_settings.warehouseMode = false;
     event->accept();
 }
 
+bool MainWindow::mayClose()
+{
+    if (m_runner.running()) {
+        // The run ends at its next report, and the window closes then (StartCheck).
+        if (askYesNo(toCp1251(u"Прервать проверку?"_s), false, Question::Confirmation)) {
+            m_closeAfterRun = true;
+            m_runner.stopAtNextSafePoint();
+        }
+        return false;
+    }
+    DBGrid1->postEdit();
+    if (sameOptions(m_settings, m_savedOptions))
+        return true;
+    expectActivationAfterBox();
+    switch (m_dialogs.askYesNoCancel(toCp1251(u"Сохранить изменения настроек?"_s))) {
+    case Answer::Yes: saveAndClose({}); return false;  // closes when the save went through
+    case Answer::No: return true;
+    case Answer::Cancel: return false;
+    }
+    return false;
+}
+
 void MainWindow::StartCheck()
 {
+    if (m_runner.running())
+        return;
+    // A search would slow the run's additions to the tree: the run shows the tree as it is.
+    if (m_treeFilter && m_treeFilter->active()) {
+        const QSignalBlocker quietSearch(m_searchField);
+        const QSignalBlocker quietOrder(m_sortBox);
+        m_searchField->clear();
+        m_sortBox->setCurrentIndex(0);
+        applySearch();
+    }
+    m_searchField->setEnabled(false);
+    m_sortBox->setEnabled(false);
     m_runner.StartCheck();
+    m_searchField->setEnabled(true);
+    m_sortBox->setEnabled(true);
+    updateStatusLine();
+    if (std::exchange(m_closeAfterRun, false) && m_runner.lastOutcome().stoppedByPerson) {
+        m_closingByRun = true;
+        close();
+        return;
+    }
+    // Nothing to check: the box said so, and the page to add a directory on comes next.
+    if (!m_runner.lastOutcome().ran && m_settings.checkDirs.empty())
+        PageControl1->setCurrentWidget(TabSheet2);
 }
 
 void MainWindow::ToolbarButton971Click()
@@ -151,11 +217,15 @@ void MainWindow::saveAndClose(const StateValues& state)
     ProfileFile file = openSettingsFile(m_options.settingsPath);
     try {
         saveSettings(file, m_settings, m_clock, state);
+    } catch (const ProfileWriteError& error) {
+        showMessage(settingsNotWritten(error));
+        return;
     } catch (const Error& error) {
         showMessage(error.what());
         return;
     }
     m_saved = true;
+    m_savedOptions = m_settings;
     close();
 }
 
@@ -255,7 +325,9 @@ void MainWindow::restore()
 
 void MainWindow::closeMainWindow()
 {
+    m_closingByRun = true;
     close();
+    m_closingByRun = false;
 }
 
 void MainWindow::saveSettingsAndClose(const StateValues& state)

@@ -9,12 +9,14 @@
 #include "settings/settings.h"
 
 #include <QElapsedTimer>
+#include <QModelIndexList>
 #include <QMainWindow>
 
 #include <string>
 
 class QAction;
 class QCheckBox;
+class QHBoxLayout;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -22,6 +24,7 @@ class QListWidget;
 class QMenu;
 class QModelIndex;
 class QProgressBar;
+class QPushButton;
 class QTabWidget;
 class QToolButton;
 
@@ -34,6 +37,7 @@ class Dialogs;
 class FilterGrid;
 class FilterTableModel;
 class PathEdit;
+class ResultTreeFilter;
 class ResultTreeModel;
 class ResultTreeView;
 class ViewerWindow;
@@ -86,6 +90,10 @@ public:
     void CheckBox5Click();
     void CheckBox6Click();
 
+    // The person closes the window (its close box, Alt+F4): a run in progress is stopped only when
+    // the person says so, and changed options are saved, dropped or kept as the person says.
+    bool mayClose();
+
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -100,6 +108,16 @@ private:
     void TreeView1DblClick(const QModelIndex& index);
 
     QWidget* createResultsPage();
+    QHBoxLayout* createSearchRow(QWidget* page);
+    void applySearch();
+    QModelIndexList allComputersShown() const;
+    ResultNode* nodeAt(const QModelIndex& viewIndex) const;
+    QModelIndex viewIndexOf(const ResultNode* node) const;
+    void updateStatusLine();
+    void addTooltips();
+    void restorePlacement();
+    void savePlacementIfChanged();
+    QString placementText() const;
     QWidget* createSettingsPage();
     QWidget* createDirectoryColumn(QWidget* page);
     QWidget* createOptionsColumn(QWidget* page);
@@ -144,6 +162,10 @@ private:
     enum class Activation { AtStartUp, AfterOwnWindow, AfterRunBox, FromElsewhere };
     Activation m_nextActivation = Activation::AtStartUp;
     bool m_saved = false;
+    bool m_closeAfterRun = false;   // the person stopped the run to close the window
+    bool m_closingByRun = false;    // the run closes the window: nothing is asked
+    Settings m_savedOptions;        // the options as the settings file holds them
+    QString m_loadedPlacement;      // the window's place as the settings file holds it
     QElapsedTimer m_sincePump;
     ResultTree m_tree;
     SmartDecoder m_smart;
@@ -151,6 +173,12 @@ private:
     CheckRunner m_runner;
 
     ResultTreeModel* m_treeModel = nullptr;
+    ResultTreeFilter* m_treeFilter = nullptr;
+    QLineEdit* m_searchField = nullptr;
+    QComboBox* m_sortBox = nullptr;
+    QLabel* m_foundLabel = nullptr;
+    QLabel* m_statusText = nullptr;
+    QPushButton* m_addButton = nullptr;
     FilterTableModel* m_filterModel = nullptr;
     ViewerWindow* m_viewer = nullptr;
 

@@ -3,8 +3,10 @@
 #include "app/filter_grid.h"
 #include "app/filter_table_model.h"
 #include "app/main_window.h"
+#include "findings/node_images.h"
 
 #include <QEvent>
+#include <QLabel>
 #include <QHeaderView>
 #include <QProgressBar>
 #include <QStyle>
@@ -42,7 +44,7 @@ QWidget* MainWindow::createBottomPanel()
     Panel1->setFixedHeight(kPanelHeight);
     ToolbarButton971 = panelButton(Panel1, u"ToolbarButton971"_s, QStyle::SP_MediaPlay, u"Запустить проверку"_s);
     BitBtn2 = panelButton(Panel1, u"BitBtn2"_s, QStyle::SP_DialogSaveButton, u"Сохранить... "_s);
-    BitBtn1 = panelButton(Panel1, u"BitBtn1"_s, QStyle::SP_DialogCloseButton, u"Выход"_s);
+    BitBtn1 = panelButton(Panel1, u"BitBtn1"_s, QStyle::SP_DialogCloseButton, u"Сохранить и выйти"_s);
     BitBtn2->hide();
     connect(ToolbarButton971, &QToolButton::clicked, this, &MainWindow::ToolbarButton971Click);
     connect(BitBtn2, &QToolButton::clicked, this, &MainWindow::BitBtn2Click);
@@ -112,6 +114,30 @@ void MainWindow::showGauges(bool visible)
     Gauge2->setVisible(visible);
 }
 
+// During a run: how far it got; afterwards: what the tree holds.
+void MainWindow::updateStatusLine()
+{
+    if (m_runner.running()) {
+        m_statusText->setText(u"Проверка: отчёт %1 из %2, каталог %3 из %4"_s.arg(Gauge1->value() + 1)
+                                  .arg(Gauge1->maximum() + 1)
+                                  .arg(Gauge2->value() + 1)
+                                  .arg(std::max(static_cast<int>(m_settings.checkDirs.size()), 1)));
+        return;
+    }
+    int computers = 0;
+    for (const auto& top : m_tree.topLevel()) {
+        for (const auto& child : top->children())
+            computers += child->imageIndex == kImageComputer;
+    }
+    const CheckRunner::Outcome& last = m_runner.lastOutcome();
+    QString text = u"Компьютеров с изменениями: %1"_s.arg(computers);
+    if (last.ran)
+        text += u", в последней проверке: %1"_s.arg(last.violators);
+    if (last.stoppedByPerson)
+        text += u" (проверка прервана)"_s;
+    m_statusText->setText(text);
+}
+
 void MainWindow::setGauge(Gauge gauge, int maximum, int position)
 {
     QProgressBar* bar = gauge == Gauge::Reports ? Gauge1 : Gauge2;
@@ -121,6 +147,7 @@ void MainWindow::setGauge(Gauge gauge, int maximum, int position)
         return;
     bar->setRange(-1, std::max(maximum, -1));
     bar->setValue(position);
+    updateStatusLine();
 }
 
 QWidget* MainWindow::createAnalysisPage()

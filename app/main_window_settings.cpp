@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -57,14 +58,21 @@ QUrl productPage()
     return QUrl::fromLocalFile(u"/usr/share/doc/corvinax/index.html"_s);
 }
 
+// The page scrolls where the screen is too small for it (a 4K laptop at twice the scale), so that
+// the window never needs more room than the screen has.
 QWidget* MainWindow::createSettingsPage()
 {
-    auto* page = named(new QWidget(this), u"TabSheet2"_s);
+    auto* scroll = named(new QScrollArea(this), u"TabSheet2"_s);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    auto* page = new QWidget(scroll);
     auto* layout = new QHBoxLayout(page);
     ListBox1 = named(new QListWidget(page), u"ListBox1"_s);
+    ListBox1->setMinimumHeight(80);
     layout->addWidget(ListBox1, 417);
     layout->addWidget(createOptionsColumn(page), 402);
-    return page;
+    scroll->setWidget(page);
+    return scroll;
 }
 
 QWidget* MainWindow::createOptionsColumn(QWidget* page)
@@ -81,10 +89,16 @@ QWidget* MainWindow::createOptionsColumn(QWidget* page)
     DirectoryEdit1->setText(home);
     layout->addWidget(DirectoryEdit1);
     auto* buttons = new QHBoxLayout;
-    auto* button1 = named(new QPushButton(u"< Добавить"_s, column), u"Button1"_s);
-    auto* button2 = named(new QPushButton(u"Удалить >"_s, column), u"Button2"_s);
+    auto* button1 = named(new QPushButton(u"< &Добавить"_s, column), u"Button1"_s);
+    auto* button2 = named(new QPushButton(u"&Удалить >"_s, column), u"Button2"_s);
+    m_addButton = button1;
     connect(button1, &QPushButton::clicked, this, &MainWindow::Button1Click);
     connect(button2, &QPushButton::clicked, this, &MainWindow::Button2Click);
+    // A blank field adds nothing: the button waits for a name, and Enter in the field adds it.
+    const auto blank = [this] { return DirectoryEdit1->text().trimmed().isEmpty(); };
+    connect(DirectoryEdit1, &PathEdit::textChanged, this, [button1, blank] { button1->setEnabled(!blank()); });
+    button1->setEnabled(!blank());
+    connect(DirectoryEdit1->lineEdit(), &QLineEdit::returnPressed, this, &MainWindow::Button1Click);
     buttons->addWidget(button1);
     buttons->addWidget(button2);
     layout->addLayout(buttons);
@@ -116,12 +130,12 @@ QWidget* MainWindow::createOptionsColumn(QWidget* page)
 
     layout->addWidget(named(new QLabel(u"Записывать протокол проверки в:"_s, column), u"Label2"_s));
     FilenameEdit1 = named(new PathEdit(PathEdit::Kind::File, m_desktop, home, column), u"FilenameEdit1"_s);
-    FilenameEdit1->setFileDialog(u"Записывать протокол в..."_s, u"Протоколы работы|*.log|Все файлы (*.*)|*.*"_s,
+    FilenameEdit1->setFileDialog(u"Записывать протокол в..."_s, u"Протоколы работы|*.log|Все файлы (*)|*"_s,
                                  u"log"_s);
     layout->addWidget(FilenameEdit1);
     layout->addWidget(named(new QLabel(u"Расположение файла Smart :"_s, column), u"Label6"_s));
     FilenameEdit2 = named(new PathEdit(PathEdit::Kind::File, m_desktop, home, column), u"FilenameEdit2"_s);
-    FilenameEdit2->setFileDialog(u"Расположение файла Smart :"_s, u"Файл Smart|Smart|Все файлы (*.*)|*.*"_s, u"log"_s);
+    FilenameEdit2->setFileDialog(u"Расположение файла Smart :"_s, u"Файл Smart|Smart|Все файлы (*)|*"_s, QString());
     layout->addWidget(FilenameEdit2);
 
     CheckBox4 = checkBox(column, u"CheckBox4"_s, u"Перед обработкой копировать файлы в каталог :"_s);
@@ -173,6 +187,9 @@ QWidget* MainWindow::createLinkBox(QWidget* parent)
     RxLabel1->setText(u"<a href=\"#\">"_s + productPage().toString() + u"</a>"_s);
     RxLabel1->setAlignment(Qt::AlignCenter);
     RxLabel1->setCursor(Qt::PointingHandCursor);
+    // Reached with Tab and opened with Enter, as a button would be.
+    RxLabel1->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    RxLabel1->setFocusPolicy(Qt::StrongFocus);
     connect(RxLabel1, &QLabel::linkActivated, this, &MainWindow::RxLabel1Click);
     auto* texts = new QVBoxLayout;
     texts->addWidget(text);
@@ -297,13 +314,42 @@ void MainWindow::RxLabel1Click()
     m_desktop.openUrl(productPage());
 }
 
-// The directory list stays as it is while a run walks it.
+// The directory list stays as it is while a run walks it. A blank name is no directory: an empty
+// entry would end the list when the settings file is read again.
 void MainWindow::Button1Click()
 {
-    if (m_runner.running())
+    if (m_runner.running() || DirectoryEdit1->text().trimmed().isEmpty())
         return;
     m_settings.checkDirs.push_back(CheckDirectory{toCp1251(DirectoryEdit1->text())});
     ListBox1->addItem(DirectoryEdit1->text());
+}
+
+void MainWindow::addTooltips()
+{
+    const std::pair<QWidget*, QString> hints[] = {
+        {ListBox1, u"Каталоги, в которые агенты пишут отчёты компьютеров; проверяются по порядку"_s},
+        {DirectoryEdit1, u"Каталог для добавления в перечень: локальный или \\\\СЕРВЕР\\ресурс\\папка"_s},
+        {CheckBox6, u"Начинать проверку сразу после запуска программы"_s},
+        {CheckBox1, u"Закрывать программу после проверки, которая не нашла изменений"_s},
+        {CheckBox2, u"Показывать узлы найденных компьютеров раскрытыми"_s},
+        {CheckBox3, u"Проверять с пониженным приоритетом, свернув окно"_s},
+        {CheckBox7, u"Не сообщать об отчётах без подписи или с неверной подписью"_s},
+        {CheckBox4Del, u"Удалять отчёты, которые агенты давно не обновляли"_s},
+        {SpinEdit1, u"Возраст отчёта в днях, после которого он удаляется"_s},
+        {CheckBox4Del1, u"Удалять без вопроса о каждом отчёте"_s},
+        {CheckBox4Del2, u"Перед удалением сохранять копию отчёта в этом каталоге"_s},
+        {CopyDir, u"Каталог для копий удаляемых отчётов"_s},
+        {FilenameEdit1, u"Файл протокола: каждая проверка с находками дописывается в его конец"_s},
+        {FilenameEdit2, u"Словарь атрибутов S.M.A.R.T. для расшифровки сообщений о дисках"_s},
+        {CheckBox4, u"Читать отчёты через копии в этом каталоге"_s},
+        {CheckBox5, u"Подключать каталоги \\\\СЕРВЕР\\ресурс как диск перед проверкой"_s},
+        {ComboBox1, u"Буква диска для подключения"_s},
+        {RxLabel1, u"Описание программы"_s},
+    };
+    for (const auto& [widget, hint] : hints) {
+        if (widget->toolTip().isEmpty())
+            widget->setToolTip(hint);
+    }
 }
 
 void MainWindow::Button2Click()

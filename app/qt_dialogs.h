@@ -14,6 +14,7 @@ public:
 
     void showMessage(const std::string& text) override;
     bool askYesNo(const std::string& text, bool unattendedAnswer, Question kind) override;
+    Answer askYesNoCancel(const std::string& text) override;
 
 private:
     QWidget* m_parent;

@@ -25,6 +25,7 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
     ResultNode* node(const QModelIndex& index) const;
+    ResultTree& tree() const { return m_tree; }
     QModelIndex indexOf(const ResultNode* node) const;
     // Node texts, pictures and states may have changed in place.
     void refresh();

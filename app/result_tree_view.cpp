@@ -32,10 +32,25 @@ void ResultTreeView::mousePressEvent(QMouseEvent* event)
     QTreeView::mousePressEvent(event);
 }
 
+void ResultTreeView::expandAll(const QModelIndexList& indexes)
+{
+    // With a layout pending, an expansion is only recorded; the layout then comes once.
+    scheduleDelayedItemsLayout();
+    for (const QModelIndex& index : indexes)
+        expand(index);
+}
+
 void ResultTreeView::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         Q_EMIT enterPressed();
+        return;
+    }
+    const bool menuKey = event->key() == Qt::Key_Menu ||
+                         (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier);
+    if (menuKey) {
+        const QRect at = visualRect(currentIndex());
+        Q_EMIT customContextMenuRequested(at.isValid() ? at.center() : QPoint(0, 0));
         return;
     }
     QTreeView::keyPressEvent(event);

@@ -23,9 +23,10 @@ std::string resultTreeText(const ResultTree& tree)
     return text;
 }
 
-void saveResultTree(const ResultTree& tree, const std::string& path)
+void saveResultTree(const ResultTree& tree, const std::string& path, TextEncoding encoding)
 {
-    if (!replaceFileAtomically(path, resultTreeText(tree)))
+    const std::string text = resultTreeText(tree);
+    if (!replaceFileAtomically(path, encoding == TextEncoding::Utf8 ? cp1251ToUtf8(text) : text))
         throw Error("Cannot create file " + path + ": " + std::strerror(errno));
 }
 

@@ -13,8 +13,11 @@ struct AdditionalData;
 // and CR LF. Marks and node data are not part of it.
 std::string resultTreeText(const ResultTree& tree);
 
-// Writes resultTreeText to path, replacing a file there; throws Error naming the file.
-void saveResultTree(const ResultTree& tree, const std::string& path);
+enum class TextEncoding { Cp1251, Utf8 };
+
+// Writes resultTreeText to path, replacing a file there, in code page 1251 as every file of the
+// program, or converted to UTF-8; throws Error naming the file.
+void saveResultTree(const ResultTree& tree, const std::string& path, TextEncoding encoding = TextEncoding::Cp1251);
 
 // The bytes of the node's report, reached by the name its directory listing gave; false when it
 // cannot be read.

@@ -16,8 +16,15 @@ public:
     // A plain message box (information) with an OK button.
     virtual void showMessage(const std::string& text) = 0;
     // A box with Yes and No; true for Yes. unattendedAnswer is the answer that loses nothing, given
-    // when nobody is there to ask.
+    // when nobody is there to ask. A confirmation offers No first, so that Enter never deletes.
     virtual bool askYesNo(const std::string& text, bool unattendedAnswer, Question kind) = 0;
+
+    enum class Answer { Yes, No, Cancel };
+    // A box with Yes, No and Cancel, Yes offered first; where only two answers can be had, Yes or No.
+    virtual Answer askYesNoCancel(const std::string& text)
+    {
+        return askYesNo(text, true, Question::Warning) ? Answer::Yes : Answer::No;
+    }
 };
 
 }  // namespace corvinax

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <string_view>
+#include <tuple>
 
 namespace corvinax {
 
@@ -161,6 +162,21 @@ std::string Settings::workDriveName() const
 int Settings::clampDeleteOldDays(int days)
 {
     return std::clamp(days, kMinDeleteOldDays, kMaxDeleteOldDays);
+}
+
+bool sameOptions(const Settings& a, const Settings& b)
+{
+    const auto options = [](const Settings& s) {
+        return std::tie(s.closeIfAllOk, s.expandTree, s.lowPriority, s.useWorkDir, s.mapWorkDrive, s.noSignatureCheck,
+                        s.workDrive, s.login, s.password, s.autoRun, s.workDir, s.logFileName, s.smartFile, s.deleteOld,
+                        s.deleteOldValue, s.deleteOldSilence, s.deleteOldCopy, s.deleteOldCopyPath);
+    };
+    const auto samePath = [](const CheckDirectory& x, const CheckDirectory& y) { return x.path == y.path; };
+    const auto sameRow = [](const FilterRow& x, const FilterRow& y) { return x.text == y.text && x.mode == y.mode; };
+    return options(a) == options(b) &&
+           std::equal(a.checkDirs.begin(), a.checkDirs.end(), b.checkDirs.begin(), b.checkDirs.end(), samePath) &&
+           std::equal(a.filters.rows().begin(), a.filters.rows().end(), b.filters.rows().begin(),
+                      b.filters.rows().end(), sameRow);
 }
 
 std::string settingsFileUnreadable(const std::string& path)

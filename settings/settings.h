@@ -94,6 +94,10 @@ struct StateValue {
 using StateValues = std::vector<StateValue>;
 
 
+// Whether the person's options are the same in both: the check directories (not their counts), the
+// line filter table and every option of the settings page.
+bool sameOptions(const Settings& a, const Settings& b);
+
 // What to say when the settings file is there but cannot be read as a file; empty when it can be
 // read, or is missing (a first start).
 std::string settingsFileUnreadable(const std::string& path);

@@ -21,9 +21,10 @@ public:
         asked << title + u'@' + start;
         return nextAnswer();
     }
-    QString chooseSaveFile(QWidget*, const QString& defaultSuffix) override
+    QString chooseSaveFile(QWidget*, const QString& filter, const QString& defaultSuffix,
+                           const QString& suggestedName) override
     {
-        asked << QStringLiteral("save.") + defaultSuffix;
+        asked << QStringLiteral("save.") + defaultSuffix + u'|' + filter + u'|' + suggestedName;
         return nextAnswer();
     }
     void openUrl(const QUrl& address) override { opened << address; }

@@ -35,6 +35,18 @@ public:
         return yes;
     }
 
+    // A Yes/No/Cancel question takes its answer from this script; without one, from the Yes/No script.
+    void answerThreeWay(Answer answer) { m_threeWay.push_back(answer); }
+    Answer askYesNoCancel(const std::string& text) override
+    {
+        if (m_threeWay.empty())
+            return Dialogs::askYesNoCancel(text);
+        questions.push_back(text);
+        const Answer answer = m_threeWay.front();
+        m_threeWay.pop_front();
+        return answer;
+    }
+
     std::function<void(const std::string&)> onMessage;
     std::function<void(const std::string&)> onQuestion;
     std::vector<std::string> messages;
@@ -43,6 +55,7 @@ public:
 
 private:
     std::deque<bool> m_answers;
+    std::deque<Answer> m_threeWay;
 };
 
 }  // namespace corvinax::test

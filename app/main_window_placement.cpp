@@ -1,0 +1,87 @@
+// The window's place, size and page, kept in the [Window] section of the settings file from one
+// start to the next, and the options' hints.
+
+#include "app/main_window.h"
+
+#include "app/text_codec.h"
+#include "platform/atomic_file.h"
+#include "platform/error.h"
+#include "profile/profile_file.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTabWidget>
+
+namespace corvinax {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr std::string_view kWindow = "Window";
+
+}  // namespace
+
+// Within the screen that holds it, whatever screen it was on before.
+void MainWindow::restorePlacement()
+{
+    ProfileFile file = openSettingsFile(m_options.settingsPath);
+    const int width = file.readInteger(kWindow, "Width", 0);
+    const int height = file.readInteger(kWindow, "Height", 0);
+    const int page = file.readInteger(kWindow, "Page", -1);
+    if (width > 0 && height > 0) {
+        QRect place(file.readInteger(kWindow, "Left", x()), file.readInteger(kWindow, "Top", y()), width, height);
+        const QScreen* screen = QGuiApplication::screenAt(place.center());
+        if (!screen)
+            screen = QGuiApplication::primaryScreen();
+        if (screen) {
+            const QRect available = screen->availableGeometry();
+            place.setSize(place.size().boundedTo(available.size()));
+            place.moveLeft(std::clamp(place.left(), available.left(), available.right() - place.width() + 1));
+            place.moveTop(std::clamp(place.top(), available.top(), available.bottom() - place.height() + 1));
+        }
+        resize(place.size());
+        move(place.topLeft());
+        if (file.readFlag(kWindow, "Maximized", false))
+            setWindowState(windowState() | Qt::WindowMaximized);
+    }
+    if (page >= 0 && page < PageControl1->count() && !m_settings.checkDirs.empty())
+        PageControl1->setCurrentIndex(page);
+    m_loadedPlacement = width > 0 ? placementText() : QString();
+}
+
+QString MainWindow::placementText() const
+{
+    const QRect place = normalGeometry().isValid() ? normalGeometry() : geometry();
+    return u"%1 %2 %3 %4 %5 %6"_s.arg(place.x())
+        .arg(place.y())
+        .arg(place.width())
+        .arg(place.height())
+        .arg(isMaximized() ? 1 : 0)
+        .arg(PageControl1->currentIndex());
+}
+
+// Written only when it changed, and never over a settings file that could not be read.
+void MainWindow::savePlacementIfChanged()
+{
+    const QString now = placementText();
+    if (now == m_loadedPlacement || !whyUnreadable(m_options.settingsPath).empty())
+        return;
+    const QRect place = normalGeometry().isValid() ? normalGeometry() : geometry();
+    ProfileFile file = openSettingsFile(m_options.settingsPath);
+    try {
+        ProfileUpdate update(file);
+        file.writeInteger(kWindow, "Left", place.x());
+        file.writeInteger(kWindow, "Top", place.y());
+        file.writeInteger(kWindow, "Width", place.width());
+        file.writeInteger(kWindow, "Height", place.height());
+        file.writeFlag(kWindow, "Maximized", isMaximized());
+        file.writeInteger(kWindow, "Page", PageControl1->currentIndex());
+        update.commit();
+        m_loadedPlacement = now;
+    } catch (const Error&) {
+        // The place of a window is not worth a box on the way out.
+    }
+}
+
+}  // namespace corvinax
