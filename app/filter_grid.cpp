@@ -4,6 +4,7 @@
 #include "app/text_codec.h"
 #include "settings/filter_table.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -15,7 +16,20 @@ using namespace Qt::StringLiterals;
 
 FilterGrid::FilterGrid(QWidget* parent) : QTableView(parent)
 {
-    setToolTip(u"Insert - для вставки строки\nCtrl+DEL - для удаления строки"_s);
+    setToolTip(u"Insert - для вставки строки\nCtrl+DEL - для удаления строки\n"
+               u"Стрелка вниз на последней строке - новая строка в конце"_s);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+    auto* insert = new QAction(u"Вставить строку"_s, this);
+    insert->setShortcut(Qt::Key_Insert);
+    insert->setShortcutContext(Qt::WidgetShortcut);
+    connect(insert, &QAction::triggered, this, &FilterGrid::insertRowBeforeCurrent);
+    auto* append = new QAction(u"Добавить строку в конец"_s, this);
+    connect(append, &QAction::triggered, this, &FilterGrid::appendRow);
+    auto* remove = new QAction(u"Удалить строку"_s, this);
+    remove->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Delete));
+    remove->setShortcutContext(Qt::WidgetShortcut);
+    connect(remove, &QAction::triggered, this, &FilterGrid::deleteCurrentRow);
+    addActions({insert, append, remove});
     setItemDelegate(new RowColourDelegate(this));
     setItemDelegateForColumn(FilterTableModel::TextColumn, new TextColumnDelegate(this));
     setItemDelegateForColumn(FilterTableModel::ModeColumn, new ModePickListDelegate(this));
@@ -34,26 +48,72 @@ void FilterGrid::postEdit()
     setCurrentIndex(current);
 }
 
+void FilterGrid::insertAt(int row)
+{
+    if (!model() || !isEnabled())
+        return;
+    model()->insertRows(row, 1);
+    m_inserted = model()->index(row, FilterTableModel::TextColumn);
+    setCurrentIndex(m_inserted);
+}
+
+void FilterGrid::insertRowBeforeCurrent()
+{
+    insertAt(currentIndex().isValid() ? currentIndex().row() : 0);
+}
+
+// A low-priority catch-all row belongs at the end, where rows are matched last.
+void FilterGrid::appendRow()
+{
+    if (model())
+        insertAt(model()->rowCount());
+}
+
+void FilterGrid::deleteCurrentRow()
+{
+    if (!model() || !isEnabled() || !currentIndex().isValid())
+        return;
+    const int row = currentIndex().row();
+    const QString text = model()->index(row, FilterTableModel::TextColumn).data().toString();
+    if (!text.isEmpty() && m_confirmDeletion && !m_confirmDeletion(text))
+        return;
+    m_inserted = QPersistentModelIndex();  // the cursor leaves it by its removal
+    model()->removeRows(row, 1);
+}
+
 void FilterGrid::keyPressEvent(QKeyEvent* event)
 {
     if (!model() || !isEnabled()) {
         QTableView::keyPressEvent(event);
         return;
     }
-    const int row = currentIndex().isValid() ? currentIndex().row() : 0;
     if (event->key() == Qt::Key_Insert && event->modifiers() == Qt::NoModifier) {
-        model()->insertRows(row, 1);
-        m_inserted = model()->index(row, FilterTableModel::TextColumn);
-        setCurrentIndex(m_inserted);
+        insertRowBeforeCurrent();
         return;
     }
     if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::ControlModifier) {
-        m_inserted = QPersistentModelIndex();  // the cursor leaves it by its removal
-        if (currentIndex().isValid())
-            model()->removeRows(row, 1);
+        deleteCurrentRow();
+        return;
+    }
+    const bool onLastRow = !currentIndex().isValid() || currentIndex().row() == model()->rowCount() - 1;
+    if (event->key() == Qt::Key_Down && event->modifiers() == Qt::NoModifier && onLastRow &&
+        !(m_inserted.isValid() && m_inserted.row() == model()->rowCount() - 1)) {
+        appendRow();
         return;
     }
     QTableView::keyPressEvent(event);
+}
+
+// Tab moves from cell to cell, and out of the grid past its first or last cell.
+bool FilterGrid::focusNextPrevChild(bool next)
+{
+    const QModelIndex current = currentIndex();
+    const bool atEnd = !model() || model()->rowCount() == 0 || !current.isValid() ||
+                       (next ? current.row() == model()->rowCount() - 1 && current.column() == model()->columnCount() - 1
+                             : current.row() == 0 && current.column() == 0);
+    if (atEnd)
+        return QWidget::focusNextPrevChild(next);
+    return QTableView::focusNextPrevChild(next);
 }
 
 void FilterGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)

@@ -4,10 +4,14 @@
 #include <QPersistentModelIndex>
 #include <QTableView>
 
+#include <functional>
+
 namespace corvinax {
 
-// DBGrid1: the grid of the line filter table. Insert adds a row before the current one, Ctrl+Del
-// deletes the current one; the action column offers the pick list and takes typed text too.
+// The grid of the line filter table. Insert adds a row before the current one, Down on the last
+// row adds one after it, Ctrl+Del deletes the current one (asking first when it holds text), and
+// the context menu does the same for the mouse; Tab and Shift+Tab leave the grid at its ends. The
+// action column offers the pick list and takes typed text too.
 class FilterGrid final : public QTableView {
     Q_OBJECT
 
@@ -16,14 +20,24 @@ public:
 
     // Saves an edit still open in a cell into the table.
     void postEdit();
+    // Asked before a row with text goes; without it such a row goes at once.
+    void setConfirmDeletion(std::function<bool(const QString& text)> confirm) { m_confirmDeletion = std::move(confirm); }
+
+    void insertRowBeforeCurrent();
+    void appendRow();
+    void deleteCurrentRow();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
     // A row inserted and left without anything typed into it goes, as in the grids people know.
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
 private:
+    void insertAt(int row);
+
     QPersistentModelIndex m_inserted;  // a row inserted and not yet typed into
+    std::function<bool(const QString&)> m_confirmDeletion;
 };
 
 

@@ -4,6 +4,7 @@
 #include "app/main_window.h"
 #include "app/qt_dialogs.h"
 #include "app/silent_reports.h"
+#include "app/single_window.h"
 #include "app/translation.h"
 #include "app/version.h"
 #include "platform/atomic_file.h"
@@ -102,6 +103,12 @@ int main(int argc, char* argv[])
         dialogs.showMessage(unreadableText);
     MainWindow window(options, dialogs, desktop, clock);
     dialogs.setParent(&window);
+    SingleWindow single(settingsPath);
+    if (!window.unattended() && !single.first()) {
+        if (!single.bringFirstToFront())
+            dialogs.showMessage(alreadyRunningText(settingsPath));
+        return 0;
+    }
     if (window.unattended()) {
         // Nobody watches: the window is never shown, so nothing is painted while the run works.
         QApplication::setQuitOnLastWindowClosed(false);
@@ -109,6 +116,7 @@ int main(int argc, char* argv[])
         stopOnTerminationSignals();
         QMetaObject::invokeMethod(&window, &MainWindow::runUnattended, Qt::QueuedConnection);
     } else {
+        single.serve(window);
         window.show();
     }
     return QApplication::exec();

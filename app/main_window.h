@@ -118,6 +118,7 @@ private:
     void restorePlacement();
     void savePlacementIfChanged();
     QString placementText() const;
+    QRect normalPlace() const;
     QWidget* createSettingsPage();
     QWidget* createDirectoryColumn(QWidget* page);
     QWidget* createOptionsColumn(QWidget* page);

@@ -3,9 +3,12 @@
 #include "app/filter_grid.h"
 #include "app/filter_table_model.h"
 #include "app/main_window.h"
+#include "app/text_codec.h"
 #include "findings/node_images.h"
 
 #include <QEvent>
+#include <QHBoxLayout>
+#include <QPushButton>
 #include <QLabel>
 #include <QHeaderView>
 #include <QProgressBar>
@@ -160,9 +163,31 @@ QWidget* MainWindow::createAnalysisPage()
     DBGrid1->setModel(m_filterModel);
     DBGrid1->setColumnWidth(FilterTableModel::TextColumn, 606);
     DBGrid1->setColumnWidth(FilterTableModel::ModeColumn, 160);
+    DBGrid1->setConfirmDeletion([this](const QString& text) {
+        return askYesNo(toCp1251(u"Удалить строку \u00AB"_s + text + u"\u00BB?"_s), false, Question::Confirmation);
+    });
+    auto* insert = new QPushButton(u"&Вставить строку"_s, page);
+    insert->setObjectName(u"InsertRowButton"_s);
+    insert->setToolTip(u"Новая строка перед текущей (Insert); стрелка вниз на последней строке - в конце"_s);
+    auto* remove = new QPushButton(u"Уд&алить строку"_s, page);
+    remove->setObjectName(u"DeleteRowButton"_s);
+    remove->setToolTip(u"Удалить текущую строку (Ctrl+Del)"_s);
+    connect(insert, &QPushButton::clicked, DBGrid1, [this] {
+        DBGrid1->setFocus();
+        DBGrid1->insertRowBeforeCurrent();
+    });
+    connect(remove, &QPushButton::clicked, DBGrid1, [this] {
+        DBGrid1->setFocus();
+        DBGrid1->deleteCurrentRow();
+    });
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(insert);
+    buttons->addWidget(remove);
+    buttons->addStretch();
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(DBGrid1);
+    layout->addWidget(DBGrid1, 1);
+    layout->addLayout(buttons);
     return page;
 }
 

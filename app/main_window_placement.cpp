@@ -50,9 +50,19 @@ void MainWindow::restorePlacement()
     m_loadedPlacement = width > 0 ? placementText() : QString();
 }
 
+// The frame's place and the window's own size, as move() and resize() take them; a maximised
+// window keeps the place it had before.
+QRect MainWindow::normalPlace() const
+{
+    if (!isMaximized() || m_loadedPlacement.isEmpty())
+        return QRect(pos(), size());
+    const QStringList loaded = m_loadedPlacement.split(u' ');
+    return QRect(loaded[0].toInt(), loaded[1].toInt(), loaded[2].toInt(), loaded[3].toInt());
+}
+
 QString MainWindow::placementText() const
 {
-    const QRect place = normalGeometry().isValid() ? normalGeometry() : geometry();
+    const QRect place = normalPlace();
     return u"%1 %2 %3 %4 %5 %6"_s.arg(place.x())
         .arg(place.y())
         .arg(place.width())
@@ -67,7 +77,7 @@ void MainWindow::savePlacementIfChanged()
     const QString now = placementText();
     if (now == m_loadedPlacement || !whyUnreadable(m_options.settingsPath).empty())
         return;
-    const QRect place = normalGeometry().isValid() ? normalGeometry() : geometry();
+    const QRect place = normalPlace();
     ProfileFile file = openSettingsFile(m_options.settingsPath);
     try {
         ProfileUpdate update(file);

@@ -4,7 +4,6 @@
 #include "app/text_codec.h"
 #include "findings/result_tree.h"
 
-#include <QCollator>
 
 namespace corvinax {
 
@@ -31,6 +30,48 @@ QString newestChangeOf(const ResultNode& computer)
         newest = std::max(newest, key);
     }
     return newest;
+}
+
+namespace {
+
+// The digits of a number from its first one that is not a leading zero ("0" stays "0").
+QStringView significantDigits(QStringView digits)
+{
+    while (digits.size() > 1 && digits.front() == u'0')
+        digits = digits.sliced(1);
+    return digits;
+}
+
+}  // namespace
+
+// Names as people read them: letter case aside, and the numbers in them by their value, so that
+// PC-2 comes before PC-10.
+int compareNames(const QString& a, const QString& b)
+{
+    qsizetype i = 0;
+    qsizetype j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (a[i].isDigit() && b[j].isDigit()) {
+            const qsizetype startA = i;
+            const qsizetype startB = j;
+            while (i < a.size() && a[i].isDigit())
+                ++i;
+            while (j < b.size() && b[j].isDigit())
+                ++j;
+            const QStringView numberA = significantDigits(QStringView(a).sliced(startA, i - startA));
+            const QStringView numberB = significantDigits(QStringView(b).sliced(startB, j - startB));
+            if (numberA.size() != numberB.size())
+                return numberA.size() < numberB.size() ? -1 : 1;
+            if (const int order = numberA.compare(numberB); order != 0)
+                return order < 0 ? -1 : 1;
+            continue;
+        }
+        const QChar x = a[i++].toCaseFolded();
+        const QChar y = b[j++].toCaseFolded();
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    return static_cast<int>(i < a.size()) - static_cast<int>(j < b.size());
 }
 
 ResultTreeFilter::ResultTreeFilter(ResultTreeModel& source, QObject* parent)
@@ -103,13 +144,7 @@ bool ResultTreeFilter::lessThan(const QModelIndex& left, const QModelIndex& righ
         const QString newestB = newestChangeOf(*b);
         return newestA != newestB ? newestA > newestB : left.row() < right.row();
     }
-    static const QCollator collator = [] {
-        QCollator made;
-        made.setCaseSensitivity(Qt::CaseInsensitive);
-        made.setNumericMode(true);
-        return made;
-    }();
-    const int order = collator.compare(computerNameOf(*a), computerNameOf(*b));
+    const int order = compareNames(computerNameOf(*a), computerNameOf(*b));
     return order != 0 ? order < 0 : left.row() < right.row();
 }
 

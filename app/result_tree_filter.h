@@ -45,6 +45,8 @@ private:
 // The computer's name as its node shows it ("Компьютер :NAME, ..."), and the newest change of its
 // lines as sortable text (yyyymmddhhmmss); both empty when there is none.
 QString computerNameOf(const ResultNode& computer);
+// Below 0, 0 or above 0 as a comes before, with or after b: letter case aside, numbers by value.
+int compareNames(const QString& a, const QString& b);
 QString newestChangeOf(const ResultNode& computer);
 
 }  // namespace corvinax

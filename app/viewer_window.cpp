@@ -9,6 +9,9 @@
 #include "profile/profile_document.h"
 
 #include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QShortcut>
+#include <QTreeWidgetItemIterator>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -32,15 +35,52 @@ ViewerWindow::ViewerWindow(QWidget* parent) : QDialog(parent), TreeView1(new QTr
     ok->setDefault(true);
     ok->setFixedSize(80, 26);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    // Ctrl+F finds a line of a long report; Enter or F3 finds the next one.
+    m_findField = new QLineEdit(Panel1);
+    m_findField->setObjectName(u"FindField"_s);
+    m_findField->setPlaceholderText(u"Найти (Ctrl+F, далее F3)"_s);
+    m_findField->setClearButtonEnabled(true);
+    // Enter in the field finds, and leaves the window's OK button alone.
+    for (const int key : {Qt::Key_Return, Qt::Key_Enter}) {
+        auto* enter = new QShortcut(QKeySequence(key), m_findField, nullptr, nullptr, Qt::WidgetShortcut);
+        connect(enter, &QShortcut::activated, this, [this] { findNext(m_findField->text()); });
+    }
+    auto* find = new QShortcut(QKeySequence::Find, this);
+    connect(find, &QShortcut::activated, this, [this] {
+        m_findField->setFocus();
+        m_findField->selectAll();
+    });
+    auto* again = new QShortcut(QKeySequence::FindNext, this);
+    connect(again, &QShortcut::activated, this, [this] { findNext(m_findField->text()); });
     auto* panelLayout = new QHBoxLayout(Panel1);
-    panelLayout->setContentsMargins(0, 4, 28, 4);
-    panelLayout->addStretch();
+    panelLayout->setContentsMargins(4, 4, 28, 4);
+    panelLayout->addWidget(m_findField, 1);
+    panelLayout->addSpacing(20);
     panelLayout->addWidget(ok);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(TreeView1);
     layout->addWidget(Panel1);
     placeInTheMiddleOfTheScreen(*this);
+}
+
+bool ViewerWindow::findNext(const QString& text)
+{
+    if (text.isEmpty())
+        return false;
+    QList<QTreeWidgetItem*> lines;
+    for (QTreeWidgetItemIterator it(TreeView1); *it; ++it)
+        lines << *it;
+    const qsizetype from = lines.indexOf(TreeView1->currentItem());
+    for (qsizetype step = 1; step <= lines.size(); ++step) {
+        QTreeWidgetItem* line = lines[(from + step) % lines.size()];
+        if (line->text(0).contains(text, Qt::CaseInsensitive)) {
+            TreeView1->setCurrentItem(line);
+            TreeView1->scrollToItem(line);
+            return true;
+        }
+    }
+    return false;
 }
 
 void ViewerWindow::setSource(const ResultNode* selected, bool expand)

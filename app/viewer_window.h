@@ -6,6 +6,7 @@
 
 #include <string>
 
+class QLineEdit;
 class QTreeWidget;
 class QWidget;
 
@@ -30,6 +31,9 @@ public:
     bool ShowCfgFile(const AdditionalData& node);
 
     QTreeWidget* tree() const { return TreeView1; }
+    // Selects the next line (after the selected one, round to the start) that holds the text,
+    // letter case aside; false when none does.
+    bool findNext(const QString& text);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -39,6 +43,7 @@ private:
     bool m_expand = false;
     QTreeWidget* TreeView1;
     QWidget* Panel1;
+    QLineEdit* m_findField;
 };
 
 }  // namespace corvinax

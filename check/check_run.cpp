@@ -297,7 +297,7 @@ void CheckRunner::endStoppedByPerson()
     m_stopAsked = false;
     m_tree.addTopLevel("Проверка прервана");
     m_smart.DecodeSMART("Free");
-    writeCheckLog();
+    writeCheckLog(true);
 }
 
 void CheckRunner::finishRun()
@@ -337,10 +337,10 @@ void CheckRunner::writeJsonFindings()
 }
 
 // A log that cannot be written is reported; the run still ends as usual, export included.
-void CheckRunner::writeCheckLog()
+void CheckRunner::writeCheckLog(bool always)
 {
     try {
-        CheckLog(m_settings.logFileName, m_logHeader).writeRunBlock(m_tree, m_settings.logFileSizeMB);
+        CheckLog(m_settings.logFileName, m_logHeader).writeRunBlock(m_tree, m_settings.logFileSizeMB, always);
     } catch (const Error& error) {
         showMessage(error.what());
     }

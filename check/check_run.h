@@ -82,7 +82,7 @@ private:
     ResultNode& directoryNode();
     void reportInterruptedReading(std::size_t notRead, std::size_t total);
     void finishRun();
-    void writeCheckLog();
+    void writeCheckLog(bool always = false);
     void writeJsonFindings();
     std::string jsonPath() const;
     void addJsonChanges(const ResultNode& computer, const Violation& violation);

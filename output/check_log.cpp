@@ -83,9 +83,9 @@ CheckLog::CheckLog(std::string path, LogHeader header) : m_path(logPathFromField
 {
 }
 
-void CheckLog::writeRunBlock(const ResultTree& tree, int sizeLimitMB)
+void CheckLog::writeRunBlock(const ResultTree& tree, int sizeLimitMB, bool always)
 {
-    if (tree.count() <= 2 || m_path.empty())
+    if ((tree.count() <= 2 && !always) || m_path.empty())
         return;
     rotateIfLarger(sizeLimitMB);
     BlockWriter block(m_path, m_header);

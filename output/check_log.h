@@ -35,10 +35,10 @@ class CheckLog {
 public:
     CheckLog(std::string path, LogHeader header);
 
-    // Appends the whole tree, then an empty line, when the tree holds more than two nodes; rotates
-    // the log first when it is larger than sizeLimitMB MiB (0 or less: never). Throws Error naming
-    // the file when it cannot be written.
-    void writeRunBlock(const ResultTree& tree, int sizeLimitMB);
+    // Appends the whole tree, then an empty line, when the tree holds more than two nodes (or
+    // always, for a run that was stopped); rotates the log first when it is larger than sizeLimitMB
+    // MiB (0 or less: never). Throws Error naming the file when it cannot be written.
+    void writeRunBlock(const ResultTree& tree, int sizeLimitMB, bool always = false);
     // Appends the lines, then an empty line; never rotates. Throws Error like writeRunBlock.
     void appendLines(const std::vector<std::string>& lines);
 

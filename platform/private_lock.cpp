@@ -74,17 +74,25 @@ std::string privateLockFolder()
     return ownFolder(base + "/locks") ? base + "/locks" : std::string();
 }
 
-PrivateLock::PrivateLock(const std::string& lockedPath, std::chrono::milliseconds wait)
+std::string privateLockFile(const std::string& lockedPath)
 {
     const std::string folder = privateLockFolder();
-    if (folder.empty()) {
+    if (folder.empty())
+        return {};
+    char name[32];
+    std::snprintf(name, sizeof name, "/%016" PRIx64 ".lock", fnv1a(lockedPath));
+    return folder + name;
+}
+
+PrivateLock::PrivateLock(const std::string& lockedPath, std::chrono::milliseconds wait)
+{
+    errno = 0;
+    const std::string file = privateLockFile(lockedPath);
+    if (file.empty()) {
         m_error = errno != 0 ? errno : EACCES;
         return;
     }
-    char name[32];
-    std::snprintf(name, sizeof name, "/%016" PRIx64 ".lock", fnv1a(lockedPath));
-    m_fd = FileDescriptor(
-        ::open((folder + name).c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0600));
+    m_fd = FileDescriptor(::open(file.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0600));
     if (m_fd.get() < 0) {
         m_error = errno;
         return;

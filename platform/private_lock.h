@@ -17,6 +17,9 @@ namespace corvinax {
 // such folder can be had.
 std::string privateLockFolder();
 
+// The lock file of that path in privateLockFolder(), empty when there is no such folder.
+std::string privateLockFile(const std::string& lockedPath);
+
 class PrivateLock {
 public:
     // Waits up to wait for the lock of that path (a whole path, as the system names it).

@@ -179,6 +179,11 @@ bool sameOptions(const Settings& a, const Settings& b)
                       b.filters.rows().end(), sameRow);
 }
 
+std::string alreadyRunningText(const std::string& settingsPath)
+{
+    return "Программа уже запущена с файлом настроек " + settingsPath;
+}
+
 std::string settingsFileUnreadable(const std::string& path)
 {
     const std::string reason = whyUnreadable(path);

@@ -98,6 +98,9 @@ using StateValues = std::vector<StateValue>;
 // line filter table and every option of the settings page.
 bool sameOptions(const Settings& a, const Settings& b);
 
+// What a second window on the same settings file says when it cannot bring the first one forward.
+std::string alreadyRunningText(const std::string& settingsPath);
+
 // What to say when the settings file is there but cannot be read as a file; empty when it can be
 // read, or is missing (a first start).
 std::string settingsFileUnreadable(const std::string& path);

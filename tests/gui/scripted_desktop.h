@@ -16,9 +16,11 @@ public:
         asked << title + u'@' + start;
         return nextAnswer();
     }
-    QString chooseOpenFile(QWidget*, const QString& title, const QString&, const QString&, const QString& start) override
+    QString chooseOpenFile(QWidget*, const QString& title, const QString&, const QString& defaultSuffix,
+                           const QString& start) override
     {
         asked << title + u'@' + start;
+        suffixes << defaultSuffix;
         return nextAnswer();
     }
     QString chooseSaveFile(QWidget*, const QString& filter, const QString& defaultSuffix,
@@ -31,6 +33,7 @@ public:
 
     QStringList answers;
     QStringList asked;
+    QStringList suffixes;  // of the open-file pickers, in order
     QList<QUrl> opened;
 
 private:
