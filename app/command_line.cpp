@@ -54,6 +54,10 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
             line.help = true;
         } else if (argument == "--version" && i == 1) {
             line.version = true;
+        } else if (argument.starts_with("--")) {
+            // A typo in a scheduler's line must not open a window that waits for nobody.
+            line.error = "unknown option " + argument;
+            return line;
         } else {
             others.push_back(argv[i]);
         }

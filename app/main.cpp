@@ -1,37 +1,34 @@
+// The program's entry. Everything a scheduler or a script asks for (/S, --baseline, --silent,
+// --help, --version) is decided and done here, without the window toolkit: the window lives in a
+// module that is loaded only when a window is wanted.
+
 #include "app/baseline.h"
 #include "app/command_line.h"
-#include "app/desktop_services.h"
-#include "app/main_window.h"
-#include "app/qt_dialogs.h"
 #include "app/silent_reports.h"
-#include "app/single_window.h"
-#include "app/translation.h"
+#include "app/startup_options.h"
+#include "app/unattended_run.h"
 #include "app/version.h"
+#include "app/window_entry.h"
 #include "platform/atomic_file.h"
 #include "platform/clock.h"
 #include "platform/error.h"
 #include "platform/file_operations.h"
 #include "platform/native_text.h"
 #include "platform/paths.h"
-#include "platform/stop_request.h"
 #include "profile/profile_file.h"
 
-#include <QApplication>
-
+#include <dlfcn.h>
 #include <filesystem>
 #include <iostream>
+#include <unistd.h>
 
 namespace {
 
 using namespace corvinax;
 
-// --baseline and --silent work on the settings file and the check directories alone: no window, no
-// display.
-int runWithoutWindow(const CommandLine& line, const std::string& settingsPath, const DefaultPaths& defaults)
+// --baseline and --silent work on the settings file and the check directories alone.
+int runWithoutWindow(const CommandLine& line, const std::string& settingsPath, Settings& settings)
 {
-    Settings settings;
-    ProfileFile file = openSettingsFile(settingsPath);
-    loadSettings(file, settings, defaults);
     if (line.silentDays) {
         std::cout << cp1251ToUtf8(silentReportLines(findSilentReports(settings, *line.silentDays, SystemClock())));
         return 0;
@@ -45,12 +42,39 @@ int runWithoutWindow(const CommandLine& line, const std::string& settingsPath, c
     return 0;
 }
 
+// Beside the program (as in the build folder), or where the install puts it.
+std::string windowModule(const std::string& programDirectory)
+{
+    for (const std::string place : {"/", "/../libexec/corvinax/"}) {
+        const std::string candidate = nativePath(programDirectory) + place + kWindowModule;
+        if (::access(candidate.c_str(), R_OK) == 0)
+            return candidate;
+    }
+    return {};
+}
+
+int openWindow(int argc, char* argv[], const StartupOptions& options, const std::string& unreadable)
+{
+    const std::string module = windowModule(executableDirectory());
+    void* handle = module.empty() ? nullptr : ::dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
+    const auto windowMain = handle ? reinterpret_cast<WindowMain>(::dlsym(handle, kWindowMainSymbol)) : nullptr;
+    if (!windowMain) {
+        std::cerr << "corvinax: built without the window";
+        if (!module.empty())
+            std::cerr << " (" << (handle ? "no entry in " + module : std::string(::dlerror())) << ")";
+        std::cerr << "; the options for scripts work without it (corvinax --help)" << std::endl;
+        return 1;
+    }
+    return windowMain(argc, argv, options, unreadable);
+}
+
 }  // namespace
+
 int main(int argc, char* argv[])
 {
     using namespace corvinax;
-    // The first argument is judged as the process received it, before Qt takes its own options
-    // (-reverse, say) out of the list: what follows them must not become the first.
+    // The first argument is judged as the process received it, before the toolkit takes its own
+    // options (-reverse, say) out of the list: what follows them must not become the first.
     const CommandLine line = parseCommandLine(argc, argv);
     if (line.help) {
         std::cout << usageText();
@@ -66,58 +90,36 @@ int main(int argc, char* argv[])
     }
 
     const std::string programDirectory = executableDirectory();
-    const std::string home = homeDirectory();
-    const DefaultPaths defaults = DefaultPaths::forThisMachine(programDirectory, home, runtimeDirectory());
-    std::string settingsPath = settingsFilePath(programDirectory, home);
-    if (line.settingsFile)
-        settingsPath = fromNativeName(std::filesystem::absolute(*line.settingsFile).string());
-    else
-        createDirectories(settingsPath.substr(0, settingsPath.rfind('/')));
-    removeInterruptedReplacements(settingsPath);
-    // A settings file that is there but cannot be read would run with every default: no
-    // directory, or the wrong ones, and a scheduled run would seem to have had nothing to do.
-    const std::string unreadableText = settingsFileUnreadable(settingsPath);
-    if (!unreadableText.empty() && (line.baseline || line.silentDays || line.warehouse)) {
-        std::cerr << cp1251ToUtf8(unreadableText) << std::endl;
-        return 4;
-    }
-    if (line.baseline || line.silentDays)
-        return runWithoutWindow(line, settingsPath, defaults);
-
-    QApplication application(argc, argv);
-    QApplication::setApplicationName(QString::fromLatin1(kApplicationTitle));
-    installRussianTranslation();
-
     StartupOptions options;
-    options.settingsPath = settingsPath;
     options.executablePath = executablePath();
-    options.defaults = defaults;
+    options.defaults = DefaultPaths::forThisMachine(programDirectory, homeDirectory(), runtimeDirectory());
+    options.settingsPath = settingsFilePath(programDirectory, homeDirectory());
+    if (line.settingsFile)
+        options.settingsPath = fromNativeName(std::filesystem::absolute(*line.settingsFile).string());
+    else
+        createDirectories(options.settingsPath.substr(0, options.settingsPath.rfind('/')));
     options.warehouseFromCommandLine = line.warehouse;
     options.jsonFile = line.jsonFile ? fromNativeName(std::filesystem::absolute(*line.jsonFile).string()) : "";
     options.failOnFindings = line.failOnFindings;
+    removeInterruptedReplacements(options.settingsPath);
 
-    SystemClock clock;
-    QtDialogs dialogs;
-    QtDesktopServices desktop;
-    if (!unreadableText.empty())
-        dialogs.showMessage(unreadableText);
-    MainWindow window(options, dialogs, desktop, clock);
-    dialogs.setParent(&window);
-    SingleWindow single(settingsPath);
-    if (!window.unattended() && !single.first()) {
-        if (!single.bringFirstToFront())
-            dialogs.showMessage(alreadyRunningText(settingsPath));
-        return 0;
+    // A settings file that is there but cannot be read would run with every default: no directory,
+    // or the wrong ones, and a scheduled run would seem to have had nothing to do.
+    const std::string unreadable = settingsFileUnreadable(options.settingsPath);
+    if (!unreadable.empty() && (line.baseline || line.silentDays || line.warehouse)) {
+        std::cerr << cp1251ToUtf8(unreadable) << std::endl;
+        return 4;
     }
-    if (window.unattended()) {
-        // Nobody watches: the window is never shown, so nothing is painted while the run works.
-        QApplication::setQuitOnLastWindowClosed(false);
-        // A scheduler's stop ends the run where the table and the settings file are whole.
-        stopOnTerminationSignals();
-        QMetaObject::invokeMethod(&window, &MainWindow::runUnattended, Qt::QueuedConnection);
-    } else {
-        single.serve(window);
-        window.show();
+    Settings settings;
+    settings.warehouseMode = line.warehouse;
+    {
+        ProfileFile file = openSettingsFile(options.settingsPath);
+        loadSettings(file, settings, options.defaults);
     }
-    return QApplication::exec();
+    if (line.baseline || line.silentDays)
+        return runWithoutWindow(line, options.settingsPath, settings);
+    // /S, MERVOMODE, or CloseIfAllOk=2 in the settings file.
+    if (settings.warehouseMode)
+        return runUnattended(options, settings, SystemClock());
+    return openWindow(argc, argv, options, unreadable);
 }

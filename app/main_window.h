@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/startup_options.h"
 #include "check/check_run.h"
 #include "check/smart_decoder.h"
 #include "findings/result_tree.h"
@@ -41,16 +42,6 @@ class ResultTreeFilter;
 class ResultTreeModel;
 class ResultTreeView;
 class ViewerWindow;
-
-// What the entry hands the main window.
-struct StartupOptions {
-    std::string settingsPath;
-    std::string executablePath;
-    DefaultPaths defaults;
-    bool warehouseFromCommandLine = false;
-    std::string jsonFile;         // --json: for this run, instead of JsonFile
-    bool failOnFindings = false;  // --fail-on-findings
-};
 
 // TForm1, the main window. Its handlers carry the names of the control events they answer; it is
 // also what a check run sees of the window.

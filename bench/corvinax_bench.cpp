@@ -27,6 +27,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <algorithm>
 #include <map>
 #include <string>
 #include <sys/resource.h>
@@ -124,6 +125,55 @@ Measure warehouse(const bench::GeneratedNetwork& network, bool withDirectories)
     });
 }
 
+// The program started as a scheduler starts it, without a shell: wall time and peak resident set
+// of each start, the median of ten.
+void startup(const std::string& root)
+{
+    std::filesystem::create_directories(root + "/empty");
+    const std::string settings = root + "/empty/corvinax.ini";
+    const std::string table = root + "/empty/other.dbf";
+    createTable(table);
+    const struct {
+        const char* name;
+        std::vector<std::string> arguments;
+    } starts[] = {
+        {"/S on an empty network", {"--settings", settings, "/S"}},
+        {"--version", {"--version"}},
+    };
+    for (const auto& start : starts) {
+        std::vector<double> seconds;
+        std::vector<long> peaks;
+        for (int run = 0; run < 10; ++run) {
+            // A settings file with a table and no directory: a run that has nothing to check.
+            replaceFileAtomically(settings, "[Config]\r\nWorkTable=" + table + "\r\n");
+            std::vector<char*> argv{const_cast<char*>(CORVINAX_EXECUTABLE)};
+            for (const std::string& argument : start.arguments)
+                argv.push_back(const_cast<char*>(argument.c_str()));
+            argv.push_back(nullptr);
+            const auto begin = std::chrono::steady_clock::now();
+            const pid_t child = ::fork();
+            if (child == 0) {
+                const int null = ::open("/dev/null", O_WRONLY);
+                ::dup2(null, 1);
+                ::dup2(null, 2);
+                ::unsetenv("DISPLAY");
+                ::unsetenv("QT_QPA_PLATFORM");
+                ::execv(CORVINAX_EXECUTABLE, argv.data());
+                ::_exit(127);
+            }
+            int status = 0;
+            rusage usage{};
+            ::wait4(child, &status, 0, &usage);
+            seconds.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count());
+            peaks.push_back(usage.ru_maxrss);
+        }
+        std::sort(seconds.begin(), seconds.end());
+        std::sort(peaks.begin(), peaks.end());
+        std::printf("  %-24s median %6.1f ms (%.1f to %.1f), peak %5.1f MB\n", start.name, seconds[5] * 1000,
+                    seconds.front() * 1000, seconds.back() * 1000, static_cast<double>(peaks[5]) / 1024.0);
+    }
+}
+
 // The findings of a first run over n computers, five change lines each, as the export meets them.
 void fillTree(ResultTree& tree, std::size_t n)
 {
@@ -194,6 +244,15 @@ int main(int argc, char* argv[])
         const int status = runCheck(root + "/run.ini");
         std::filesystem::remove_all(root);
         return status;
+    }
+    // corvinax-bench --startup: the program's start-up, as a scheduler meets it.
+    if (argc == 2 && std::string(argv[1]) == "--startup") {
+        char pattern[] = "/tmp/corvinax-startup-XXXXXX";
+        const std::string root = ::mkdtemp(pattern);
+        std::printf("start-up of the program (median of 10):\n");
+        startup(root);
+        std::filesystem::remove_all(root);
+        return 0;
     }
     // corvinax-bench --export N ...: the warehouse export alone.
     if (argc >= 3 && std::string(argv[1]) == "--export") {

@@ -5,7 +5,7 @@
 #include "platform/share_read_ahead.h"
 #include "platform/share_readers.h"
 
-#include <libsmbclient.h>
+#include "platform/smb_client_library.h"
 
 #include <cerrno>
 #include <cstring>
@@ -39,6 +39,12 @@ void copyInto(char* target, int length, const std::string& text)
     target[length - 1] = '\0';
 }
 
+// Only reached once ready() found the library.
+const SmbClientLibrary& smbc()
+{
+    return *smbClientLibrary();
+}
+
 std::int64_t nanoseconds(const timespec& moment)
 {
     return static_cast<std::int64_t>(moment.tv_sec) * 1'000'000'000 + moment.tv_nsec;
@@ -56,21 +62,25 @@ bool SmbFiles::ready()
 {
     if (m_context || m_failed)
         return m_context != nullptr;
-    m_context = smbc_new_context();
+    if (!smbClientLibrary()) {
+        m_failed = true;
+        return false;
+    }
+    m_context = smbc().new_context();
     if (!m_context) {
         m_failed = true;
         return false;
     }
-    smbc_setDebug(m_context, 0);
-    smbc_setTimeout(m_context, m_timeoutMs);
+    smbc().setDebug(m_context, 0);
+    smbc().setTimeout(m_context, m_timeoutMs);
     if (m_port != 0)
-        smbc_setPort(m_context, static_cast<std::uint16_t>(m_port));
-    smbc_setOptionUserData(m_context, this);
-    smbc_setFunctionAuthDataWithContext(m_context, &SmbFiles::authenticate);
-    smbc_setOptionUseKerberos(m_context, 1);
-    smbc_setOptionFallbackAfterKerberos(m_context, 1);
-    if (!smbc_init_context(m_context)) {
-        smbc_free_context(m_context, 1);
+        smbc().setPort(m_context, static_cast<std::uint16_t>(m_port));
+    smbc().setOptionUserData(m_context, this);
+    smbc().setFunctionAuthDataWithContext(m_context, &SmbFiles::authenticate);
+    smbc().setOptionUseKerberos(m_context, 1);
+    smbc().setOptionFallbackAfterKerberos(m_context, 1);
+    if (!smbc().init_context(m_context)) {
+        smbc().free_context(m_context, 1);
         m_context = nullptr;
         m_failed = true;
     }
@@ -81,7 +91,7 @@ SmbFiles::~SmbFiles()
 {
     m_readers.reset();
     if (m_context)
-        smbc_free_context(m_context, 1);
+        smbc().free_context(m_context, 1);
 }
 
 // The settings' login and password when set; otherwise no user, which lets the client try the
@@ -89,7 +99,7 @@ SmbFiles::~SmbFiles()
 void SmbFiles::authenticate(SMBCCTX* context, const char*, const char*, char* workgroup, int workgroupLength,
                             char* user, int userLength, char* password, int passwordLength)
 {
-    auto* self = static_cast<SmbFiles*>(smbc_getOptionUserData(context));
+    auto* self = static_cast<SmbFiles*>(smbc().getOptionUserData(context));
     const SmbCredentials credentials = self && self->m_credentials ? self->m_credentials() : SmbCredentials{};
     std::string login = cp1251ToUtf8(credentials.login);
     if (const std::size_t separator = login.find('\\'); separator != std::string::npos) {
@@ -164,14 +174,14 @@ bool SmbFiles::readUrl(const std::string& url, std::string& bytes)
         m_lastError = EIO;
         return false;
     }
-    SMBCFILE* file = smbc_getFunctionOpen(m_context)(m_context, url.c_str(), O_RDONLY, 0);
+    SMBCFILE* file = smbc().getFunctionOpen(m_context)(m_context, url.c_str(), O_RDONLY, 0);
     if (!file) {
         m_lastError = errno != 0 ? errno : EIO;
         return false;
     }
     char buffer[65536];
     for (;;) {
-        const ssize_t got = smbc_getFunctionRead(m_context)(m_context, file, buffer, sizeof buffer);
+        const ssize_t got = smbc().getFunctionRead(m_context)(m_context, file, buffer, sizeof buffer);
         if (got < 0)
             m_lastError = errno != 0 ? errno : EIO;
         if (got <= 0)
@@ -182,7 +192,7 @@ bool SmbFiles::readUrl(const std::string& url, std::string& bytes)
             break;
         }
     }
-    smbc_getFunctionClose(m_context)(m_context, file);
+    smbc().getFunctionClose(m_context)(m_context, file);
     if (m_lastError != 0)
         bytes.clear();
     return m_lastError == 0;
@@ -191,7 +201,7 @@ bool SmbFiles::readUrl(const std::string& url, std::string& bytes)
 bool SmbFiles::writeAll(SMBCFILE* file, std::string_view bytes)
 {
     while (!bytes.empty()) {
-        const ssize_t written = smbc_getFunctionWrite(m_context)(m_context, file, bytes.data(), bytes.size());
+        const ssize_t written = smbc().getFunctionWrite(m_context)(m_context, file, bytes.data(), bytes.size());
         if (written <= 0)
             return false;
         bytes.remove_prefix(static_cast<std::size_t>(written));
@@ -201,17 +211,17 @@ bool SmbFiles::writeAll(SMBCFILE* file, std::string_view bytes)
 
 bool SmbFiles::writeFile(const std::string& url, std::string_view bytes)
 {
-    SMBCFILE* file = smbc_getFunctionCreat(m_context)(m_context, url.c_str(), 0644);
+    SMBCFILE* file = smbc().getFunctionCreat(m_context)(m_context, url.c_str(), 0644);
     if (!file)
         return false;
     const bool ok = writeAll(file, bytes);
-    return smbc_getFunctionClose(m_context)(m_context, file) == 0 && ok;
+    return smbc().getFunctionClose(m_context)(m_context, file) == 0 && ok;
 }
 
 bool SmbFiles::rename(const std::string& from, const std::string& to)
 {
     return ready() &&
-           smbc_getFunctionRename(m_context)(m_context, urlOf(from).c_str(), m_context, urlOf(to).c_str()) == 0;
+           smbc().getFunctionRename(m_context)(m_context, urlOf(from).c_str(), m_context, urlOf(to).c_str()) == 0;
 }
 
 // The client here cannot seek within a file it writes: the log is read and replaced as a whole,
@@ -223,7 +233,7 @@ bool SmbFiles::append(const std::string& path, std::string_view bytes, std::stri
     const std::string url = urlOf(path);
     std::string contents;
     struct stat info {};
-    if (smbc_getFunctionStat(m_context)(m_context, url.c_str(), &info) == 0) {
+    if (smbc().getFunctionStat(m_context)(m_context, url.c_str(), &info) == 0) {
         if (!readUrl(url, contents))
             return false;
     } else if (errno == ENOENT) {
@@ -245,14 +255,14 @@ bool SmbFiles::replaceUrl(const std::string& url, std::string_view bytes)
     const std::string temporary = url.substr(0, slash + 1) + "." + url.substr(slash + 1) + "." +
                                   std::to_string(random() % 1000000);
     struct stat existing {};
-    if (smbc_getFunctionStat(m_context)(m_context, url.c_str(), &existing) == 0 && (existing.st_mode & 0222) == 0)
+    if (smbc().getFunctionStat(m_context)(m_context, url.c_str(), &existing) == 0 && (existing.st_mode & 0222) == 0)
         return false;  // a read-only file stays as it is
     if (!writeFile(temporary, bytes)) {
-        smbc_getFunctionUnlink(m_context)(m_context, temporary.c_str());
+        smbc().getFunctionUnlink(m_context)(m_context, temporary.c_str());
         return false;
     }
-    if (smbc_getFunctionRename(m_context)(m_context, temporary.c_str(), m_context, url.c_str()) != 0) {
-        smbc_getFunctionUnlink(m_context)(m_context, temporary.c_str());
+    if (smbc().getFunctionRename(m_context)(m_context, temporary.c_str(), m_context, url.c_str()) != 0) {
+        smbc().getFunctionUnlink(m_context)(m_context, temporary.c_str());
         return false;
     }
     return true;
@@ -261,7 +271,7 @@ bool SmbFiles::replaceUrl(const std::string& url, std::string_view bytes)
 RemoteStat SmbFiles::stat(const std::string& path)
 {
     struct stat info {};
-    if (!ready() || smbc_getFunctionStat(m_context)(m_context, urlOf(path).c_str(), &info) != 0)
+    if (!ready() || smbc().getFunctionStat(m_context)(m_context, urlOf(path).c_str(), &info) != 0)
         return {};
     return RemoteStat{true, S_ISDIR(info.st_mode), static_cast<std::int64_t>(info.st_size), nanoseconds(info.st_mtim)};
 }
@@ -270,25 +280,25 @@ std::optional<std::vector<RemoteEntry>> SmbFiles::list(const std::string& direct
 {
     if (!ready())
         return std::nullopt;
-    SMBCFILE* handle = smbc_getFunctionOpendir(m_context)(m_context, urlOf(directory).c_str());
+    SMBCFILE* handle = smbc().getFunctionOpendir(m_context)(m_context, urlOf(directory).c_str());
     if (!handle)
         return std::nullopt;
     std::vector<RemoteEntry> entries;
     struct stat info {};
-    while (const libsmb_file_info* entry = smbc_getFunctionReaddirPlus2(m_context)(m_context, handle, &info)) {
+    while (const libsmb_file_info* entry = smbc().getFunctionReaddirPlus2(m_context)(m_context, handle, &info)) {
         if (!entry->name)
             continue;
         entries.push_back(RemoteEntry{displayName(entry->name), entry->name, (entry->attrs & kDirectory) != 0,
                                       (entry->attrs & kHidden) != 0, (entry->attrs & kSystem) != 0,
                                       entry->mtime_ts.tv_sec, static_cast<std::int64_t>(entry->size)});
     }
-    smbc_getFunctionClosedir(m_context)(m_context, handle);
+    smbc().getFunctionClosedir(m_context)(m_context, handle);
     return entries;
 }
 
 bool SmbFiles::removeUrl(const std::string& url)
 {
-    return ready() && smbc_getFunctionUnlink(m_context)(m_context, url.c_str()) == 0;
+    return ready() && smbc().getFunctionUnlink(m_context)(m_context, url.c_str()) == 0;
 }
 
 bool SmbFiles::connect(const std::string&, const std::string& uncPath)
@@ -298,17 +308,17 @@ bool SmbFiles::connect(const std::string&, const std::string& uncPath)
     // The share itself: \\SERVER\share of \\SERVER\share\folder.
     const std::size_t server = uncPath.find('\\', 2);
     const std::size_t share = server == std::string::npos ? server : uncPath.find('\\', server + 1);
-    SMBCFILE* handle = smbc_getFunctionOpendir(m_context)(m_context, urlOf(uncPath.substr(0, share)).c_str());
+    SMBCFILE* handle = smbc().getFunctionOpendir(m_context)(m_context, urlOf(uncPath.substr(0, share)).c_str());
     if (!handle)
         return false;
-    smbc_getFunctionClosedir(m_context)(m_context, handle);
+    smbc().getFunctionClosedir(m_context)(m_context, handle);
     return true;
 }
 
 void SmbFiles::cancel(const std::string&)
 {
     if (m_context)
-        smbc_getFunctionPurgeCachedServers(m_context)(m_context);
+        smbc().getFunctionPurgeCachedServers(m_context)(m_context);
 }
 
 std::string SmbFiles::defaultReaderProgram()
@@ -356,7 +366,7 @@ void SmbFiles::closeConnections()
 {
     m_readers.reset();
     if (m_context)
-        smbc_getFunctionPurgeCachedServers(m_context)(m_context);
+        smbc().getFunctionPurgeCachedServers(m_context)(m_context);
 }
 
 }  // namespace corvinax

@@ -18,6 +18,8 @@ dpkg -x "$build_dir"/corvinax_*.deb "$scratch"
 "$scratch/usr/bin/corvinax" --version | grep -qx "Corvinax v.2.00"
 test -f "$scratch/usr/share/corvinax/BASE/Smart"
 test -x "$scratch/usr/libexec/corvinax/corvinax-share-reader"
+test -f "$scratch/usr/libexec/corvinax/corvinax-window.so"
+"$root/scripts/check-units.sh" "$scratch"
 rm -rf "$scratch"
 echo "package ok"
 

@@ -50,7 +50,13 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{{"--silent", "30"}, false, nullptr, false, 30, nullptr, false, false},
         LineCase{{"--silent", "thirty"}, false, nullptr, false, -1, nullptr, false, true},
         LineCase{{"--settings"}, false, nullptr, false, -1, nullptr, false, true},
-        LineCase{{"--baseline", "--silent", "5"}, false, nullptr, true, 5, nullptr, false, true}));
+        LineCase{{"--baseline", "--silent", "5"}, false, nullptr, true, 5, nullptr, false, true},
+        // A typo in a script: never the window, which would wait for nobody.
+        LineCase{{"/S", "--fail-on-finding"}, false, nullptr, false, -1, nullptr, false, true},
+        LineCase{{"--setings", "a.ini", "/S"}, false, nullptr, false, -1, nullptr, false, true},
+        LineCase{{"/S", "--help"}, false, nullptr, false, -1, nullptr, false, true},
+        // Qt's own options stay the window's.
+        LineCase{{"-platform", "offscreen", "-style", "fusion"}, false, nullptr, false, -1, nullptr, false, false}));
 
 }  // namespace
 }  // namespace corvinax

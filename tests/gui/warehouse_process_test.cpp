@@ -30,6 +30,8 @@ protected:
     WarehouseProcess()
     {
         std::filesystem::copy_file(CORVINAX_EXECUTABLE, program());
+        // The window's module goes with it, as the install puts it beside.
+        std::filesystem::copy_file(CORVINAX_WINDOW_MODULE, dir.file("corvinax-window.so"));
         std::filesystem::create_directory(dir.file("cfg"));
     }
 
