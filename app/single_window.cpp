@@ -40,7 +40,7 @@ bool SingleWindow::bringFirstToFront() const
 
 void SingleWindow::serve(QWidget& window)
 {
-    if (!first())
+    if (!m_lock || !m_lock->held())
         return;
     QLocalServer::removeServer(m_address);  // left by a window that was killed: the lock is ours now
     m_server = new QLocalServer(this);

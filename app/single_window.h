@@ -9,6 +9,8 @@
 #include <QObject>
 #include <QString>
 
+#include <cerrno>
+
 #include <optional>
 #include <string>
 
@@ -23,8 +25,9 @@ class SingleWindow final : public QObject {
 public:
     explicit SingleWindow(const std::string& settingsPath);
 
-    // Whether this process is the one window of its settings file.
-    bool first() const { return m_lock && m_lock->held(); }
+    // Whether another window holds its settings file. Where no private lock can be had at all,
+    // the window opens without the check.
+    bool anotherWindow() const { return m_lock && !m_lock->held() && m_lock->error() == EWOULDBLOCK; }
     // Asks the first window to come to the front; false when it could not be reached.
     bool bringFirstToFront() const;
     // From now on, a later start brings window to the front.

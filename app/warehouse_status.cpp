@@ -18,8 +18,8 @@ int warehouseExitStatus(const CheckRunner::Outcome& outcome, bool saved, bool fa
         return 4;  // the settings could not be saved
     if (outcome.jsonFailed)
         return 3;  // the JSON file could not be written: the previous one is as it was
-    if (outcome.interruptedDirectories > 0)
-        return 6;  // a server stopped answering: some of its reports were not read
+    if (outcome.interruptedDirectories > 0 || outcome.unreadReports > 0)
+        return 6;  // some reports were not read: a server stopped answering, or a report could not be read
     if (failOnFindings && outcome.violators > 0)
         return 5;  // everything went through, and there are violators to look at
     return 0;

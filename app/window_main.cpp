@@ -30,7 +30,7 @@ extern "C" __attribute__((visibility("default"))) int corvinaxWindowMain(int arg
     MainWindow window(options, dialogs, desktop, clock);
     dialogs.setParent(&window);
     SingleWindow single(options.settingsPath);
-    if (!single.first()) {
+    if (single.anotherWindow()) {
         if (!single.bringFirstToFront())
             dialogs.showMessage(alreadyRunningText(options.settingsPath));
         return 0;

@@ -216,7 +216,11 @@ void CheckRunner::RunConfigCheck()
                 checkpointState();
             }
         } catch (const RunStopped&) {
-            m_stateFile->discardUpdate();  // a stop changes nothing
+            // A stop changes nothing more: what a run of several directories wrote at its checkpoints
+            // (between directories, every few seconds) stays, the rest is dropped.
+            m_stateFile->discardUpdate();
+            m_stateFile.reset();
+            m_readDirectory.reset();
             m_intake.endRun();
             throw;
         } catch (...) {
@@ -455,6 +459,9 @@ void CheckRunner::checkReport(const ReportCandidate& candidate, std::size_t repo
     std::string bytes;
     std::string notRead;
     if (!readReport(candidate, readAhead, bytes)) {
+        // Given up with its server: the directory's own line counts it, and the next run reads it.
+        if (readAhead && readAhead->lastError() == ECANCELED)
+            return;
         // Only a report that could not be read is asked for its size.
         const std::optional<ReportFacts> facts = m_readDirectory->factsOf(candidate);
         if (facts && facts->size > static_cast<std::int64_t>(kMaxReadBytes)) {
@@ -463,6 +470,7 @@ void CheckRunner::checkReport(const ReportCandidate& candidate, std::size_t repo
             return;
         }
         notRead = "Файл не прочитан: " + whyNotRead(candidate, readAhead);
+        ++m_outcome.unreadReports;
     }
     const bool settled = settle(candidate, bytes);
     Report report = Report::parse(std::move(bytes));
@@ -505,15 +513,16 @@ bool CheckRunner::readReport(const ReportCandidate& candidate, ReadAhead* readAh
     // chosen in the middle of a directory.
     std::string ahead;
     const bool readAheadOk = readAhead && readAhead->next(ahead);
+    bool read = false;
     if (readAhead && !m_readDirectory->local()) {
         // A share's report is read ahead whether or not it goes through a working copy.
         ReportIntake::Fetched fetched{readAheadOk, std::move(ahead)};
-        bytes = m_intake.readReport(*m_readDirectory, candidate, &fetched);
-        return !bytes.empty();
+        bytes = m_intake.readReport(*m_readDirectory, candidate, &fetched, &read);
+        return read;
     }
     if (!readsInPlace()) {
-        bytes = m_intake.readReport(*m_readDirectory, candidate);
-        return !bytes.empty();
+        bytes = m_intake.readReport(*m_readDirectory, candidate, nullptr, &read);
+        return read;
     }
     if (readAhead) {
         bytes = std::move(ahead);

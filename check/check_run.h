@@ -41,8 +41,8 @@ public:
     void StartCheck();
     bool running() const { return m_running; }
     // The person asked to stop the run in progress: it ends at its next safe point as a signal
-    // ends it (no state advances, nothing is saved), with the lines found so far and
-    // "Проверка прервана" in the tree and the log.
+    // ends it (the state found since the last checkpoint is dropped, nothing is saved), with the
+    // lines found so far and "Проверка прервана" in the tree and the log.
     void stopAtNextSafePoint() { m_stopAsked = m_running; }
 
     // How the last StartCheck went: whether a run took place, and whether its export (warehouse
@@ -55,6 +55,7 @@ public:
         bool stoppedByPerson = false;              // the person stopped the run in the middle
         bool jsonFailed = false;                   // the JSON file could not be written
         std::size_t interruptedDirectories = 0;  // directories whose server stopped answering
+        std::size_t unreadReports = 0;           // reports that could not be read
     };
     const Outcome& lastOutcome() const { return m_outcome; }
 

@@ -113,18 +113,24 @@ void ReportIntake::removeReport(const ReportDirectory& directory, const std::str
 }
 
 std::string ReportIntake::readReport(const ReportDirectory& directory, const ReportCandidate& report,
-                                     Fetched* fetched)
+                                     Fetched* fetched, bool* read)
 {
     std::string bytes;
+    bool ok = true;
     if (!m_settings.useWorkDir) {
-        if (fetched)
+        if (fetched) {
             bytes = std::move(fetched->bytes);
-        else
-            directory.read(report.native, bytes);
+            ok = fetched->read;
+        } else {
+            ok = directory.read(report.native, bytes);
+        }
     } else if (!readThroughWorkCopy(directory, report, fetched, bytes)) {
         bytes.clear();
+        ok = false;
         m_tree.addTopLevel("Ошибка копирования файла " + report.name + " во временный каталог");
     }
+    if (read)
+        *read = ok;
     return bytes;
 }
 

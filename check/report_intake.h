@@ -45,9 +45,10 @@ public:
         bool read = false;
         std::string bytes;
     };
-    // fetched, when given, stands for reading the report from the directory.
+    // fetched, when given, stands for reading the report from the directory. read, when given,
+    // tells whether the report could be read (an empty report is one that could).
     std::string readReport(const ReportDirectory& directory, const ReportCandidate& report,
-                           Fetched* fetched = nullptr);
+                           Fetched* fetched = nullptr, bool* read = nullptr);
     // Drops the connection of the drive name and the run's folder of working copies.
     void endRun();
     // The run's folder of working copies goes, whatever ended the run.

@@ -153,8 +153,17 @@ CheckLog::BlockWriter::BlockWriter(const std::string& path, const LogHeader& hea
     }
     if (m_fd < 0)
         throw Error(ioErrorText(errno, m_path));
+    // A second name of somebody else's file (a hard link planted in the log's folder) is no log.
     struct stat before {};
+    struct stat folder {};
     m_sized = ::fstat(m_fd, &before) == 0;
+    const bool own = m_sized && ::fstat(place.folder.get(), &folder) == 0 && before.st_nlink <= 1 &&
+                     (before.st_uid == ::geteuid() || before.st_uid == folder.st_uid);
+    if (!own || !(S_ISREG(before.st_mode) || S_ISCHR(before.st_mode))) {
+        ::close(m_fd);
+        m_fd = -1;
+        throw Error(ioErrorText(EACCES, m_path));
+    }
     m_sizeBefore = before.st_size;
 }
 

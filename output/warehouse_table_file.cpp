@@ -132,10 +132,21 @@ bool WarehouseTableFile::replaceLocal(std::string_view bytes, std::string& error
     NewFileAttributes attributes{m_info.st_mode, std::nullopt, std::nullopt};
     if (m_info.st_uid != ::geteuid() || m_info.st_gid != ::getegid())
         attributes.owner = {m_info.st_uid, m_info.st_gid};
-    // A stop asked for while the new table was written leaves the old one.
-    if (replaceInFolder(m_place.folder.get(), m_place.name, bytes, attributes, [] { return stopRequested() == 0; }))
+    // A stop asked for while the new table was written leaves the old one; so does a table that
+    // another export (of another user, whose lock is not this one's) replaced meanwhile: its rows
+    // would be lost under this one's.
+    bool replacedMeanwhile = false;
+    const auto mayRename = [this, &replacedMeanwhile] {
+        struct stat now {};
+        replacedMeanwhile = ::fstatat(m_place.folder.get(), m_place.name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0 ||
+                            now.st_dev != m_info.st_dev || now.st_ino != m_info.st_ino;
+        return stopRequested() == 0 && !replacedMeanwhile;
+    };
+    if (replaceInFolder(m_place.folder.get(), m_place.name, bytes, attributes, mayRename))
         return true;
-    error = stopRequested() != 0 ? "stopped" : std::strerror(errno);
+    error = stopRequested() != 0 ? "stopped"
+            : replacedMeanwhile  ? "replaced by another export meanwhile"
+                                 : std::strerror(errno);
     return false;
 }
 

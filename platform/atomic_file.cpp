@@ -255,15 +255,21 @@ bool replaceInFolder(int folderFd, const std::string& name, std::string_view byt
 void removeLeftoverNewFiles(int folderFd)
 {
     constexpr time_t kOldEnough = 60;
-    DIR* listing = folderFd >= 0 ? ::fdopendir(::dup(folderFd)) : nullptr;
-    if (!listing)
+    const int copy = folderFd >= 0 ? ::dup(folderFd) : -1;
+    DIR* listing = copy >= 0 ? ::fdopendir(copy) : nullptr;
+    if (!listing) {
+        if (copy >= 0)
+            ::close(copy);
         return;
+    }
     ::rewinddir(listing);
     std::vector<std::string> leftovers;
     const time_t now = ::time(nullptr);
     while (const dirent* entry = ::readdir(listing)) {
         struct stat info {};
         if (isNewFileName(entry->d_name) && ::fstatat(folderFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+            // A copy aside takes its report's last-write time a moment before its rename; were it
+            // removed in that moment, the copy would fail and the report stay, nothing lost.
             S_ISREG(info.st_mode) && info.st_uid == ::geteuid() && info.st_nlink == 1 && now - info.st_mtime > kOldEnough)
             leftovers.emplace_back(entry->d_name);
     }

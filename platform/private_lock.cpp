@@ -32,8 +32,11 @@ bool ownFolder(const std::string& path)
     if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST)
         return false;
     struct stat info {};
-    return ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() &&
-           (info.st_mode & 0077) == 0;
+    if (::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() &&
+        (info.st_mode & 0077) == 0)
+        return true;
+    errno = EACCES;  // somebody else's, or open to others: no place for this user's locks
+    return false;
 }
 
 bool ownedByMe(const std::string& path)
@@ -63,8 +66,10 @@ std::string privateLockFolder()
             return base + "/locks";
     }
     const std::string home = ownHome();
-    if (home.empty())
+    if (home.empty()) {
+        errno = ENOENT;
         return {};
+    }
     const std::string cache = home + "/.cache";
     if (::mkdir(cache.c_str(), 0700) != 0 && errno != EEXIST)
         return {};

@@ -105,8 +105,11 @@ void ShareReadAhead::awaitAnswers()
     askAhead();
 }
 
+// Every answer of the batch is filed before the server is given up on: the good ones that came with
+// the bad news are kept.
 void ShareReadAhead::file(std::vector<ShareReaders::Answer>& answers)
 {
+    bool serverGone = false;
     for (ShareReaders::Answer& answer : answers) {
         if (answer.tag >= m_slots.size() || m_slots[answer.tag].state != State::Asked)
             continue;
@@ -122,9 +125,11 @@ void ShareReadAhead::file(std::vector<ShareReaders::Answer>& answers)
         m_waitingBytes += slot.bytes.size();
         if (meansServerGone(answer.error)) {
             ++m_notReadForServerGone;
-            giveUpOnServer();
+            serverGone = true;
         }
     }
+    if (serverGone)
+        giveUpOnServer();
 }
 
 // What is in flight is abandoned and nothing more is asked: every report not yet read is one
@@ -142,7 +147,7 @@ void ShareReadAhead::giveUpOnServer()
         if (slot.state == State::Asked || slot.state == State::NotAsked) {
             slot.state = State::Answered;
             slot.read = false;
-            slot.error = ETIMEDOUT;  // what waiting for the server longer would have given
+            slot.error = ECANCELED;  // never asked, or abandoned: the directory's line counts it
             ++m_notReadForServerGone;
         }
     }

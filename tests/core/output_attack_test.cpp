@@ -239,6 +239,19 @@ const OutputCase kOutputCases[] = {
          t.messages.push_back("Permission denied: " + t.settings.logFileName);
      },
      0},
+    // A second name of a file of root's, made in the log's folder (where hard links are not
+    // protected by the system): no log is appended to it.
+    {"LogNameHardLinkedToAnotherFile",
+     [](OutputAttack& t) {
+         const std::string secret = t.secretFile(0600);
+         const std::string logs = t.dir.file("logs");
+         std::filesystem::create_directory(logs);
+         t.settings.logFileName = logs + "/check.log";
+         std::filesystem::create_hard_link(secret, t.settings.logFileName);
+         t.mustStay(secret);
+         t.messages.push_back("Permission denied: " + t.settings.logFileName);
+     },
+     0},
     {"LogFolderLinkedByAnotherUser",
      [](OutputAttack& t) {
          t.needRoot();
