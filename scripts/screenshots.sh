@@ -8,7 +8,7 @@ out=$root/app/doc
 work=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
 
-cp "$build/app/corvinax" "$work/"
+cp "$build/app/corvinax" "$build/app/corvinax-window.so" "$work/"
 cp -r "$build/app/BASE" "$work/"
 "$build/app/corvinax-sample-network" "$work/sample" "$work/corvinax.ini" "$work/BASE/Smart"
 
@@ -21,7 +21,7 @@ window=$(xdotool search --name "Проверка" | head -n 1)
 import -window "$window" "$out/settings-page.png"
 xdotool mousemove --window "$window" 15 566 click 1   # the start button
 sleep 2
-xdotool key Return                                   # yes, remove the old report (copied aside first)
+xdotool key shift+Tab space                          # yes (the box offers No first), remove the old report
 sleep 2
 import -window "$window" "$out/results-page.png"
 xdotool key ctrl+Tab ctrl+Tab
